@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+namespace varnick {
+
+// The throwable maker's entries, each text as the edit box holds it (UTF-8, possibly empty).
+struct ThrowableValues {
+    std::string name;
+    std::string heldName;
+    std::string itemType;
+    std::string lore;
+    std::string explosionPower;
+    std::string explosionRadius;
+    std::string explosionDelay;
+    std::string projectileAmount;
+    std::string projectileSubtype;
+    std::string projectileSpeed;
+    std::string shootSound;
+    std::string deathMessage;
+};
+
+// Returns the throwable's weapon definition: 22 lines joined by CR LF, beginning with the name line.
+std::string buildThrowableDefinition(const ThrowableValues& values);
+
+}  // namespace varnick
