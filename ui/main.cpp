@@ -1,6 +1,3 @@
-#include <cstdio>
+#include "ui/app/program.h"
 
-int main() {
-    std::puts("Varnick: the desktop windows are not built yet.");
-    return 0;
-}
+int main(int, char* argv[]) { return varnick::ui::runProgram(argv[0]); }
