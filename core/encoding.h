@@ -14,13 +14,33 @@ std::optional<std::string> toCodePage936(std::string_view utf8);
 // Returns the UTF-8 form of code page 936 bytes, or nothing if they are not valid code page 936.
 std::optional<std::string> fromCodePage936(std::string_view bytes);
 
-// Returns whether every character of a UTF-8 text can be written in code page 936.
+// Returns whether every character of a UTF-8 text can be written in code page 936; ASCII text costs no conversion.
 bool canEncodeCodePage936(std::string_view utf8);
 
 // Returns how many code page 936 bytes a UTF-8 text takes, or nothing if it cannot be encoded.
 std::optional<std::size_t> codePage936Length(std::string_view utf8);
 
-// Returns whether a byte sequence is well-formed UTF-8.
+// Returns whether a byte sequence is well-formed UTF-8 (no overlong forms, surrogates or values above U+10FFFF).
 bool isValidUtf8(std::string_view bytes);
+
+// Checks UTF-8 well-formedness of a byte stream that arrives in pieces; a character may be split between pieces.
+class Utf8Validator {
+public:
+    // Takes the next piece of the stream; returns false once the stream is known to be malformed.
+    bool feed(std::string_view bytes);
+
+    // Returns whether everything fed so far is well-formed and ends on a whole character.
+    bool complete() const { return !m_failed && m_pending == 0; }
+
+    // Returns whether any byte fed so far is above 0x7F.
+    bool sawNonAscii() const { return m_sawNonAscii; }
+
+private:
+    int m_pending = 0;
+    unsigned char m_low = 0x80;
+    unsigned char m_high = 0xBF;
+    bool m_failed = false;
+    bool m_sawNonAscii = false;
+};
 
 }  // namespace varnick

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace varnick {
 
@@ -19,6 +20,11 @@ struct ThrowableValues {
     std::string shootSound;
     std::string deathMessage;
 };
+
+// Returns the Explosion_Delay value for a delay typed in seconds: a decimal number of seconds (optional minus,
+// digits, optionally a point and more digits) becomes whole ticks, 20 to a second, rounded to the nearest tick
+// with halves away from zero; any other text, the empty text included, is returned unchanged.
+std::string explosionDelayTicks(std::string_view seconds);
 
 // Returns the throwable's weapon definition: 22 lines joined by CR LF, beginning with the name line.
 std::string buildThrowableDefinition(const ThrowableValues& values);
