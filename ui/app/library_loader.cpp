@@ -1,0 +1,118 @@
+#include "ui/app/library_loader.h"
+
+#include <cstring>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "ui/app/program_directory.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+namespace varnick::ui {
+namespace {
+
+#if defined(_WIN32)
+using LibraryHandle = HMODULE;
+
+LibraryHandle openLibrary(const std::filesystem::path& path) {
+    // No error box of the system's own for a library that is missing or broken: the caller reports it.
+    const UINT previousMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    const HMODULE handle = LoadLibraryW(path.c_str());
+    SetErrorMode(previousMode);
+    return handle;
+}
+
+LibraryFunction findFunction(LibraryHandle library, const std::string& name) {
+    const FARPROC address = GetProcAddress(library, name.c_str());
+    LibraryFunction function = nullptr;
+    static_assert(sizeof(function) == sizeof(address));
+    std::memcpy(&function, &address, sizeof(function));
+    return function;
+}
+
+void closeLibrary(LibraryHandle library) { FreeLibrary(library); }
+#else
+using LibraryHandle = void*;
+
+LibraryHandle openLibrary(const std::filesystem::path& path) { return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); }
+
+LibraryFunction findFunction(LibraryHandle library, const std::string& name) {
+    void* const address = dlsym(library, name.c_str());
+    // dlsym hands out function addresses as object pointers; copying the bits is the portable conversion.
+    LibraryFunction function = nullptr;
+    static_assert(sizeof(function) == sizeof(address));
+    std::memcpy(&function, &address, sizeof(function));
+    return function;
+}
+
+void closeLibrary(LibraryHandle library) { dlclose(library); }
+#endif
+
+bool isBareName(const std::string& name) {
+    const std::filesystem::path path(name);
+    return !path.has_root_name() && !path.has_parent_path();
+}
+
+struct Libraries {
+    std::map<std::string, LibraryHandle> loaded;                               // by library name
+    std::map<std::pair<std::string, std::string>, LibraryFunction> functions;  // by library and function name
+    std::vector<LibraryHandle> loadOrder;                                      // released in reverse
+};
+
+Libraries& libraries() {
+    static Libraries instance;
+    return instance;
+}
+
+LibraryHandle loadLibrary(const std::filesystem::path& firstDirectory, const std::string& name) {
+    Libraries& state = libraries();
+    if (const auto found = state.loaded.find(name); found != state.loaded.end()) return found->second;
+
+    LibraryHandle handle = nullptr;
+    if (isBareName(name)) {
+        handle = openLibrary(firstDirectory / std::filesystem::path(std::u8string(name.begin(), name.end())));
+    }
+    // The bare name goes to the system's own search (on Linux a name without a slash is not looked for in the
+    // current directory, so it finds only installed libraries).
+    if (handle == nullptr) handle = openLibrary(std::filesystem::path(std::u8string(name.begin(), name.end())));
+    if (handle == nullptr) return nullptr;
+    state.loaded.emplace(name, handle);
+    state.loadOrder.push_back(handle);
+    return handle;
+}
+
+}  // namespace
+
+LibraryFunction bindLibraryFunction(const std::string& libraryName, const std::string& functionName) {
+    return bindLibraryFunction(programDirectory(), libraryName, functionName);
+}
+
+LibraryFunction bindLibraryFunction(const std::filesystem::path& firstDirectory, const std::string& libraryName,
+                                    const std::string& functionName) {
+    Libraries& state = libraries();
+    const auto key = std::make_pair(libraryName, functionName);
+    if (const auto found = state.functions.find(key); found != state.functions.end()) return found->second;
+
+    const LibraryHandle library = loadLibrary(firstDirectory, libraryName);
+    if (library == nullptr) return nullptr;
+    const LibraryFunction function = findFunction(library, functionName);
+    if (function != nullptr) state.functions.emplace(key, function);
+    return function;
+}
+
+void releaseLibraries() {
+    Libraries& state = libraries();
+    state.functions.clear();
+    for (auto library = state.loadOrder.rbegin(); library != state.loadOrder.rend(); ++library) {
+        closeLibrary(*library);
+    }
+    state.loadOrder.clear();
+    state.loaded.clear();
+}
+
+}  // namespace varnick::ui

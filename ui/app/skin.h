@@ -1,0 +1,24 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace varnick::ui {
+
+// The names under which the carried files are written beside the program.
+inline constexpr char kSkinLibraryFileName[] = "jedata.dll";
+inline constexpr char8_t kSkinFileName[] = u8"皮肤.she";
+inline constexpr char kSkinAttachFunction[] = "SkinH_AttachEx";
+
+// The resources that hold the carried skin engine library and skin file.
+inline constexpr char kCarriedSkinLibraryResource[] = ":/carried/jedata.dll";
+inline constexpr char kCarriedSkinFileResource[] = ":/carried/skin.she";
+
+// Writes the carried skin engine and skin into the program directory and attaches the skin; returns false if
+// SkinH_AttachEx could not be bound. A skin the engine refuses leaves the toolkit's own look and returns true.
+bool attachSkin();
+
+// As attachSkin, with directory in place of the program directory, both for writing and for binding.
+bool attachSkin(const std::filesystem::path& directory);
+
+}  // namespace varnick::ui
