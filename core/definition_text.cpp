@@ -22,7 +22,9 @@ void DefinitionText::startLine(std::string_view indent) {
     m_text += indent;
 }
 
-void DefinitionText::emptyLine() { startLine({}); }
+void DefinitionText::emptyLine() {
+    startLine({});
+}
 
 void DefinitionText::nameLine(std::string_view name) {
     startLine({});

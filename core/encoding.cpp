@@ -88,8 +88,8 @@ std::optional<std::size_t> fromUtf16(const std::u16string& utf16, std::string* o
     }
     // Code page 936 takes at most two bytes for each UTF-16 unit.
     out->resize(utf16.size() * 2);
-    const int32_t length = ucnv_fromUChars(converter, out->data(), static_cast<int32_t>(out->size()), utf16.data(),
-                                           sourceLength, &status);
+    const int32_t length =
+        ucnv_fromUChars(converter, out->data(), static_cast<int32_t>(out->size()), utf16.data(), sourceLength, &status);
     if (U_FAILURE(status)) {
         return std::nullopt;
     }
@@ -141,7 +141,9 @@ std::optional<std::string> fromCodePage936(std::string_view bytes) {
     return utf8;
 }
 
-bool canEncodeCodePage936(std::string_view utf8) { return codePage936Length(utf8).has_value(); }
+bool canEncodeCodePage936(std::string_view utf8) {
+    return codePage936Length(utf8).has_value();
+}
 
 std::optional<std::size_t> codePage936Length(std::string_view utf8) {
     if (isAscii(utf8)) {

@@ -15,8 +15,7 @@ inline constexpr std::string_view kAddUnreadableDefinition =
     "生成的配置无法被插件读取(名称为空,或内容含有引号、冒号、换行等特殊字符),未写入!";
 inline constexpr std::string_view kAddUnencodable = "内容中有无法保存的字符,未写入!";
 inline constexpr std::string_view kAddDuplicateName = "配置文件中已有同名武器!请换一个枪械名称再写入!";
-inline constexpr std::string_view kAddWriteFailed =
-    "写入失败!配置文件没有被改动,请检查它是否只读或正被其他程序占用!";
+inline constexpr std::string_view kAddWriteFailed = "写入失败!配置文件没有被改动,请检查它是否只读或正被其他程序占用!";
 inline constexpr std::string_view kAddDone = "写入成功!请进入游戏测试!";
 
 }  // namespace varnick::messages

@@ -8,7 +8,9 @@ namespace varnick {
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Digits of a decimal number times two; the digits are worked on as text so that no length of input overflows.
 std::string doubled(std::string_view digits) {

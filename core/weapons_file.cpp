@@ -39,9 +39,13 @@ namespace {
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr std::size_t kByteOrderMarkLength = 3;
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
 
-bool isBlankOrLineEnd(char c) { return isBlank(c) || c == '\n'; }
+bool isBlankOrLineEnd(char c) {
+    return isBlank(c) || c == '\n';
+}
 
 }  // namespace
 
@@ -57,7 +61,9 @@ bool WeaponsFileScanner::keyEndsHere(int name) const {
     return m_alive[name] && m_keyLength == m_names[name].size();
 }
 
-bool WeaponsFileScanner::anyAlive() const { return m_alive[0] || m_alive[1]; }
+bool WeaponsFileScanner::anyAlive() const {
+    return m_alive[0] || m_alive[1];
+}
 
 void WeaponsFileScanner::feedKeyByte(char byte) {
     for (int i = 0; i < kNames; ++i) {
@@ -193,8 +199,7 @@ void WeaponsFileScanner::feed(std::string_view bytes) {
     m_validator.feed(bytes);
     if (!m_bomDecided) {
         std::size_t i = 0;
-        while (i < bytes.size() && m_bomSeen < kByteOrderMarkLength &&
-               bytes[i] == kByteOrderMark[m_bomSeen]) {
+        while (i < bytes.size() && m_bomSeen < kByteOrderMarkLength && bytes[i] == kByteOrderMark[m_bomSeen]) {
             ++i;
             ++m_bomSeen;
         }
@@ -250,10 +255,9 @@ WeaponsFileFacts scanWeaponsFileContent(std::string_view content, const std::str
 std::unique_ptr<WeaponsFile> WeaponsFile::open(const std::filesystem::path& path) {
     // Read and write sharing lets a running server keep the file open; FILE_WRITE_DATA is what SetEndOfFile
     // needs to take a failed addition back.
-    HANDLE handle = CreateFileW(path.c_str(),
-                                FILE_READ_DATA | FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                nullptr);
+    HANDLE handle = CreateFileW(
+        path.c_str(), FILE_READ_DATA | FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return nullptr;
     }

@@ -17,11 +17,11 @@ enum class FileEncoding { Utf8, CodePage936 };
 
 // What one pass over a weapons file found.
 struct WeaponsFileFacts {
-    bool byteOrderMark = false;        // the file begins with the UTF-8 byte-order mark
-    bool nonAscii = false;             // some byte is above 0x7F
-    bool validUtf8 = true;             // all bytes together are well-formed UTF-8
-    bool holdsUtf8Name = false;        // a top-level key equals the name's UTF-8 bytes
-    bool holdsCodePage936Name = false; // a top-level key equals the name's code page 936 bytes
+    bool byteOrderMark = false;         // the file begins with the UTF-8 byte-order mark
+    bool nonAscii = false;              // some byte is above 0x7F
+    bool validUtf8 = true;              // all bytes together are well-formed UTF-8
+    bool holdsUtf8Name = false;         // a top-level key equals the name's UTF-8 bytes
+    bool holdsCodePage936Name = false;  // a top-level key equals the name's code page 936 bytes
 
     // Returns the encoding an addition must use so that the file keeps one encoding.
     FileEncoding encoding() const;
@@ -84,7 +84,8 @@ public:
     WeaponsFile(const WeaponsFile&) = delete;
     WeaponsFile& operator=(const WeaponsFile&) = delete;
 
-    // Reads the whole file once from its start in pieces of kChunkSize, handing each to the sink; false on a read error.
+    // Reads the whole file once from its start in pieces of kChunkSize, handing each to the sink; false on a read
+    // error.
     bool read(const std::function<void(std::string_view)>& sink);
 
     // Appends the bytes after the file's last byte and flushes them to disk; on any failure truncates the file

@@ -1,0 +1,308 @@
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/encoding.h"
+#include "core/gun_definition.h"
+#include "core/messages.h"
+#include "core/result_actions.h"
+#include "core/weapons_file.h"
+#include "tests/core/test_support.h"
+
+namespace varnick {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readBytes;
+using test::RecordingDesktop;
+using test::TempDir;
+using test::workedExampleGun;
+using test::writeBytes;
+
+using Messages = std::vector<std::string>;
+
+std::string gunNamed(const std::string& name) {
+    GunValues values = workedExampleGun();
+    values.name = name;
+    return buildGunDefinition(values);
+}
+
+std::string gbk(const std::string& utf8) {
+    return toCodePage936(utf8).value();
+}
+
+TEST(CopyResult, PutsTheWholeTextOnTheClipboardOrRefuses) {
+    const std::string definition = gunNamed("M4A1");
+    {
+        RecordingDesktop desktop;
+        copyResult(definition, desktop);
+        EXPECT_EQ(desktop.clipboard, definition);
+        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kCopyDone)});
+    }
+    {
+        RecordingDesktop desktop;
+        desktop.clipboard = "former";
+        copyResult("", desktop);
+        EXPECT_EQ(desktop.clipboard, "former");
+        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kCopyNothingGenerated)});
+    }
+    {
+        RecordingDesktop desktop;
+        desktop.clipboardAvailable = false;
+        copyResult(definition, desktop);
+        EXPECT_EQ(desktop.clipboard, std::nullopt);
+        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kCopyClipboardBusy)});
+    }
+}
+
+TEST(WeaponsFilePath, IsRelativeToTheCurrentDirectory) {
+    EXPECT_EQ(weaponsFilePath(), fs::path("plugins") / "CrackShot" / "weapons" / "defaultWeapons.yml");
+    EXPECT_TRUE(weaponsFilePath().is_relative());
+}
+
+TEST(AddToWeaponsFile, MissingFileIsReportedAndNothingIsCreated) {
+    TempDir server;
+    fs::create_directories(server.path() / "plugins" / "CrackShot");  // plugin folder without its weapons folder
+    const test::CurrentDirectory inServer(server.path());
+    for (const std::string& text : {gunNamed("M4A1"), std::string()}) {
+        RecordingDesktop desktop;
+        addToWeaponsFile(text, desktop);
+        EXPECT_EQ(desktop.messages,
+                  Messages{std::string(text.empty() ? messages::kAddNothingGenerated : messages::kAddNoWeaponsFile)});
+        EXPECT_FALSE(fs::exists(server.path() / "plugins" / "CrackShot" / "weapons"));
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(server.path() / "plugins" / "CrackShot"), fs::directory_iterator()),
+              0);
+}
+
+TEST(AddToWeaponsFile, UsesTheDefaultPathUnderTheCurrentDirectory) {
+    TempDir server;
+    const fs::path weapons = server.path() / weaponsFilePath();
+    fs::create_directories(weapons.parent_path());
+    writeBytes(weapons, "A:\r\n    b: 1");
+    RecordingDesktop desktop;
+    {
+        const test::CurrentDirectory inServer(server.path());
+        addToWeaponsFile(gunNamed("M4A1"), desktop);
+    }
+    EXPECT_EQ(desktop.messages, Messages{std::string(messages::kAddDone)});
+    EXPECT_EQ(readBytes(weapons), "A:\r\n    b: 1" + gbk(gunNamed("M4A1")));
+}
+
+TEST(AddToWeaponsFile, AppendsAfterTheLastByteInTheFilesEncoding) {
+    struct Case {
+        const char* name;
+        std::string former;
+        std::vector<std::string> additions;  // UTF-8 result texts, added one after the other
+        std::string expected;
+    };
+    const std::string chinese = gunNamed("大狙");
+    const std::string emoji = gunNamed("M4A1\xF0\x9F\x98\x80");
+    const Case cases[] = {
+        {"file without a final line end",
+         "A:\r\n    b: 1",
+         {gunNamed("M4A1")},
+         "A:\r\n    b: 1" + gbk(gunNamed("M4A1"))},
+        {"file with a final CR LF",
+         "A:\r\n    b: 1\r\n",
+         {gunNamed("M4A1")},
+         "A:\r\n    b: 1\r\n" + gbk(gunNamed("M4A1"))},
+        {"empty file", "", {gunNamed("M4A1")}, gbk(gunNamed("M4A1"))},
+        {"two additions in a row",
+         "A: 1",
+         {gunNamed("M4A1"), gunNamed("AK47")},
+         "A: 1" + gbk(gunNamed("M4A1")) + gbk(gunNamed("AK47"))},
+        {"Chinese into an ASCII file as code page 936", "A: 1", {chinese}, "A: 1" + gbk(chinese)},
+        {"Chinese into a code page 936 file",
+         "A: \"" + gbk("使用") + "\"",
+         {chinese},
+         "A: \"" + gbk("使用") + "\"" + gbk(chinese)},
+        {"Chinese into a UTF-8 file as UTF-8", "A: \"使用\"", {chinese}, "A: \"使用\"" + chinese},
+        {"file with a byte-order mark takes UTF-8",
+         "\xEF\xBB\xBF"
+         "A: 1",
+         {chinese},
+         "\xEF\xBB\xBF"
+         "A: 1" +
+             chinese},
+        {"UTF-8 file holds what code page 936 cannot", "A: \"使用\"", {emoji}, "A: \"使用\"" + emoji},
+        {"a name held only indented is no duplicate",
+         "A:\r\n    M4A1: 1",
+         {gunNamed("M4A1")},
+         "A:\r\n    M4A1: 1" + gbk(gunNamed("M4A1"))},
+        {"quote inside a plain name", "A: 1", {gunNamed("M4A1\"x")}, "A: 1" + gbk(gunNamed("M4A1\"x"))},
+    };
+    for (const Case& testCase : cases) {
+        TempDir directory;
+        const fs::path weapons = directory.path() / "defaultWeapons.yml";
+        writeBytes(weapons, testCase.former);
+        for (const std::string& addition : testCase.additions) {
+            RecordingDesktop desktop;
+            addToWeaponsFile(addition, desktop, weapons);
+            EXPECT_EQ(desktop.messages, Messages{std::string(messages::kAddDone)}) << testCase.name;
+        }
+        EXPECT_EQ(readBytes(weapons), testCase.expected) << testCase.name;
+    }
+}
+
+TEST(AddToWeaponsFile, ChineseTakesTwoBytesACharacterInCodePage936) {
+    TempDir directory;
+    const fs::path weapons = directory.path() / "defaultWeapons.yml";
+    writeBytes(weapons, "A: 1");
+    RecordingDesktop desktop;
+    addToWeaponsFile(gunNamed("大狙"), desktop, weapons);
+    // The death message holds five Chinese characters and the name two: each loses one of its three UTF-8 bytes.
+    EXPECT_EQ(fs::file_size(weapons), 4 + gunNamed("大狙").size() - 7);
+    EXPECT_NE(readBytes(weapons).find("\r\n\xB4\xF3\xBE\xD1:\r\n"), std::string::npos);
+}
+
+TEST(AddToWeaponsFile, RefusalsLeaveTheFileUntouched) {
+    struct Case {
+        const char* name;
+        std::string former;
+        std::string text;
+        std::string_view message;
+    };
+    GunValues quoteInName = workedExampleGun();
+    quoteInName.name = "\"M4A1";
+    GunValues colonInName = workedExampleGun();
+    colonInName.name = "M4: A1";
+    GunValues quoteInLore = workedExampleGun();
+    quoteInLore.lore = "the \"best\" gun";
+    GunValues breakInName = workedExampleGun();
+    breakInName.name = "M4\r\nA1";
+    const Case cases[] = {
+        {"nothing generated", "A: 1", "", messages::kAddNothingGenerated},
+        {"empty name", "A: 1", gunNamed(""), messages::kAddUnreadableDefinition},
+        {"null name", "A: 1", gunNamed("~"), messages::kAddUnreadableDefinition},
+        {"name opening a quote", "A: 1", buildGunDefinition(quoteInName), messages::kAddUnreadableDefinition},
+        {"colon and blank in the name", "A: 1", buildGunDefinition(colonInName), messages::kAddUnreadableDefinition},
+        {"quote in a quoted value", "A: 1", buildGunDefinition(quoteInLore), messages::kAddUnreadableDefinition},
+        {"line break in the name", "A: 1", buildGunDefinition(breakInName), messages::kAddUnreadableDefinition},
+        {"two weapons in one text", "A: 1", gunNamed("M4A1") + gunNamed("AK47"), messages::kAddUnreadableDefinition},
+        {"not code page 936", "A: 1", gunNamed("M4A1\xF0\x9F\x98\x80"), messages::kAddUnencodable},
+        {"not UTF-8 for a UTF-8 file", "A: \"使用\"", gunNamed("M4A1") + "\xFF", messages::kAddUnencodable},
+        {"duplicate name", "M4A1:\r\n    a: 1\r\n", gunNamed("M4A1"), messages::kAddDuplicateName},
+        {"duplicate quoted name after others", "A: 1\r\n'M4A1':", gunNamed("M4A1"), messages::kAddDuplicateName},
+        {"duplicate Chinese name in code page 936", gbk("大狙") + ":\r\n    a: 1", gunNamed("大狙"),
+         messages::kAddDuplicateName},
+        {"duplicate Chinese name in UTF-8", "大狙:\r\n    a: 1", gunNamed("大狙"), messages::kAddDuplicateName},
+    };
+    for (const Case& testCase : cases) {
+        TempDir directory;
+        const fs::path weapons = directory.path() / "defaultWeapons.yml";
+        writeBytes(weapons, testCase.former);
+        const fs::file_time_type changed = fs::last_write_time(weapons) - std::chrono::hours(1);
+        fs::last_write_time(weapons, changed);
+        RecordingDesktop desktop;
+        addToWeaponsFile(testCase.text, desktop, weapons);
+        EXPECT_EQ(desktop.messages, Messages{std::string(testCase.message)}) << testCase.name;
+        EXPECT_EQ(readBytes(weapons), testCase.former) << testCase.name;
+        EXPECT_EQ(fs::last_write_time(weapons), changed) << testCase.name;
+    }
+}
+
+TEST(AddToWeaponsFile, ReadsAFileLargerThanOneChunkToItsEnd) {
+    // The key of the duplicate straddles the boundary between the first and the second chunk.
+    std::string former = "A:\r\n";
+    while (former.size() < WeaponsFile::kChunkSize - 2) {
+        former += "    # padding\r\n";
+    }
+    former.resize(WeaponsFile::kChunkSize - 2, '#');
+    former += "\r\nM4A1:\r\n    a: 1\r\n";
+    former += std::string(3 * WeaponsFile::kChunkSize, '#');
+
+    TempDir directory;
+    const fs::path weapons = directory.path() / "defaultWeapons.yml";
+    writeBytes(weapons, former);
+    RecordingDesktop duplicate;
+    addToWeaponsFile(gunNamed("M4A1"), duplicate, weapons);
+    EXPECT_EQ(duplicate.messages, Messages{std::string(messages::kAddDuplicateName)});
+    EXPECT_EQ(readBytes(weapons), former);
+
+    RecordingDesktop added;
+    addToWeaponsFile(gunNamed("AK47"), added, weapons);
+    EXPECT_EQ(added.messages, Messages{std::string(messages::kAddDone)});
+    EXPECT_EQ(readBytes(weapons), former + gbk(gunNamed("AK47")));
+}
+
+TEST(AddToWeaponsFile, SomethingOtherThanAFileIsAWriteFailure) {
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path&)> place;
+    };
+    const Case cases[] = {
+        {"directory", [](const fs::path& path) { fs::create_directory(path); }},
+        {"symlink to /dev/full", [](const fs::path& path) { fs::create_symlink("/dev/full", path); }},
+        {"FIFO without a reader", [](const fs::path& path) { ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); }},
+    };
+    for (const Case& testCase : cases) {
+        TempDir directory;
+        const fs::path weapons = directory.path() / "defaultWeapons.yml";
+        testCase.place(weapons);
+        RecordingDesktop desktop;
+        addToWeaponsFile(gunNamed("M4A1"), desktop, weapons);
+        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kAddWriteFailed)}) << testCase.name;
+        if (fs::is_directory(weapons)) {
+            EXPECT_TRUE(fs::is_empty(weapons)) << testCase.name;
+        }
+    }
+}
+
+// The file-size limit lets the write stop partway (SIGXFSZ ignored, so write reports EFBIG instead of killing
+// the process); the child sends its messages back through a pipe.
+TEST(AddToWeaponsFile, WriteThatFailsMidwayLeavesTheFileByteIdentical) {
+    TempDir directory;
+    const fs::path weapons = directory.path() / "defaultWeapons.yml";
+    const std::string former = "A:\r\n    b: \"使用\"\r\n";
+    writeBytes(weapons, former);
+    const std::string definition = gunNamed("M4A1");
+    ASSERT_GT(definition.size(), 100u);
+
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(pipeEnds[0]);
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{static_cast<rlim_t>(former.size() + 100), static_cast<rlim_t>(former.size() + 100)};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+            _exit(2);
+        }
+        RecordingDesktop desktop;
+        addToWeaponsFile(definition, desktop, weapons);
+        std::string report;
+        for (const std::string& message : desktop.messages) {
+            report += message;
+            report += '\n';
+        }
+        const bool sent = write(pipeEnds[1], report.data(), report.size()) == static_cast<ssize_t>(report.size());
+        _exit(sent ? 0 : 3);
+    }
+    close(pipeEnds[1]);
+    std::string report;
+    char buffer[512];
+    for (ssize_t got; (got = read(pipeEnds[0], buffer, sizeof buffer)) > 0;) {
+        report.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(pipeEnds[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(report, std::string(messages::kAddWriteFailed) + "\n");
+    EXPECT_EQ(readBytes(weapons), former);
+}
+
+}  // namespace
+}  // namespace varnick

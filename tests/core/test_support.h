@@ -1,0 +1,124 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/desktop_services.h"
+#include "core/gun_definition.h"
+
+namespace varnick::test {
+
+// Records every message and keeps the clipboard text; the clipboard can be made unavailable.
+class RecordingDesktop : public DesktopServices {
+public:
+    void showMessage(std::string_view text) override { messages.emplace_back(text); }
+
+    bool setClipboardText(std::string_view text) override {
+        if (!clipboardAvailable) {
+            return false;
+        }
+        clipboard = std::string(text);
+        return true;
+    }
+
+    std::vector<std::string> messages;
+    std::optional<std::string> clipboard;
+    bool clipboardAvailable = true;
+};
+
+// A fresh directory under the system's temporary directory, removed with everything in it when destroyed.
+class TempDir {
+public:
+    TempDir() {
+        std::random_device random;
+        m_path = std::filesystem::temp_directory_path() /
+                 ("varnick-core-" + std::to_string(random()) + "-" +
+                  std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+        std::filesystem::create_directories(m_path);
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// Makes a directory current for its lifetime and restores the former current directory afterwards.
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const std::filesystem::path& directory) : m_former(std::filesystem::current_path()) {
+        std::filesystem::current_path(directory);
+    }
+    ~CurrentDirectory() { std::filesystem::current_path(m_former); }
+    CurrentDirectory(const CurrentDirectory&) = delete;
+    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+
+private:
+    std::filesystem::path m_former;
+};
+
+inline std::string readBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void writeBytes(const std::filesystem::path& path, std::string_view bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string fixture(const std::string& name) {
+    return readBytes(std::filesystem::path(VARNICK_CORE_FIXTURES) / name);
+}
+
+// Splits a text at each CR LF; a text with n CR LFs gives n + 1 lines.
+inline std::vector<std::string> crLfLines(std::string_view text) {
+    std::vector<std::string> lines;
+    for (;;) {
+        const std::size_t end = text.find("\r\n");
+        lines.emplace_back(text.substr(0, end));
+        if (end == std::string_view::npos) {
+            return lines;
+        }
+        text.remove_prefix(end + 2);
+    }
+}
+
+// The gun maker's initial entries with the worked example's scope and ammunition values and all three flags set.
+inline GunValues workedExampleGun() {
+    GunValues values;
+    values.name = "M4A1";
+    values.heldName = "&eM4A1";
+    values.itemType = "418";
+    values.lore = "m4";
+    values.recoilAmount = "1";
+    values.projectileAmount = "1";
+    values.projectileType = "arrow";
+    values.projectileDamage = "4";
+    values.projectileSpeed = "20";
+    values.bulletSpread = "1";
+    values.deathMessage = "&b<shooter> 使用 xxx 把 <victim> 枪毙";
+    values.zoomAmount = "5";
+    values.ammoItemId = "341";
+    values.reloadAmount = "30";
+    values.reloadDuration = "60";
+    values.dualWield = true;
+    values.scopeEnabled = true;
+    values.ammoEnabled = true;
+    return values;
+}
+
+}  // namespace varnick::test
