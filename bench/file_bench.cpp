@@ -1,0 +1,259 @@
+// Times adding one gun definition to generated weapons files of 10 KB and 50 MB (ASCII, UTF-8 and code page 936
+// content), against reading the same file once, and compares the addition's peak memory for the two sizes.
+// Every run appends a weapon whose name is new, then truncates the file back, so all runs see the same file.
+//
+// Usage: varnick_bench_file [--runs N] DIRECTORY
+//        varnick_bench_file --peak-child FILE NAME   (internal: one addition, then prints the peak memory)
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "bench/report.h"
+#include "core/desktop_services.h"
+#include "core/encoding.h"
+#include "core/gun_definition.h"
+#include "core/messages.h"
+#include "core/result_actions.h"
+#include "core/throwable_definition.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// Keeps the last message and never shows anything, so that an addition costs only its own work.
+class SilentDesktop : public varnick::DesktopServices {
+public:
+    void showMessage(std::string_view text) override { lastMessage.assign(text); }
+    bool setClipboardText(std::string_view) override { return true; }
+    std::string lastMessage;
+};
+
+enum class Content { Ascii, Utf8, CodePage936 };
+
+const char* contentName(Content content) {
+    switch (content) {
+    case Content::Ascii: return "ASCII";
+    case Content::Utf8: return "UTF-8";
+    case Content::CodePage936: return "GBK";
+    }
+    return "";
+}
+
+varnick::GunValues gun(const std::string& name, bool chinese, int seed) {
+    varnick::GunValues values;
+    values.name = name;
+    values.heldName = chinese ? "&e突击步枪 " + name : "&eAssault rifle " + name;
+    values.itemType = std::to_string(256 + seed % 200);
+    values.lore = chinese ? "&7一把可靠的步枪|&7射速快,后坐力小" : "&7A dependable rifle|&7Fast, with little recoil";
+    values.recoilAmount = std::to_string(seed % 5);
+    values.projectileAmount = std::to_string(1 + seed % 3);
+    values.projectileType = seed % 2 ? "snowball" : "arrow";
+    values.projectileDamage = std::to_string(4 + seed % 17);
+    values.projectileSpeed = std::to_string(20 + seed % 80);
+    values.bulletSpread = std::to_string(seed % 4);
+    values.deathMessage = chinese ? "&b<shooter> 使用 " + name + " 把 <victim> 枪毙"
+                                  : "&b<shooter> shot <victim> with " + name;
+    values.zoomAmount = std::to_string(2 + seed % 6);
+    values.ammoItemId = "341";
+    values.reloadAmount = std::to_string(10 + seed % 50);
+    values.reloadDuration = std::to_string(20 + seed % 60);
+    values.dualWield = seed % 7 == 0;
+    values.scopeEnabled = seed % 3 == 0;
+    values.ammoEnabled = seed % 2 == 0;
+    return values;
+}
+
+varnick::ThrowableValues throwable(const std::string& name, bool chinese, int seed) {
+    varnick::ThrowableValues values;
+    values.name = name;
+    values.heldName = chinese ? "&c手雷 " + name : "&cGrenade " + name;
+    values.itemType = "341";
+    values.lore = chinese ? "&7拉开保险后扔出" : "&7Pull the pin, then throw";
+    values.explosionPower = std::to_string(2 + seed % 6);
+    values.explosionRadius = std::to_string(3 + seed % 5);
+    values.explosionDelay = varnick::explosionDelayTicks(std::to_string(1 + seed % 4));
+    values.projectileAmount = "1";
+    values.projectileSubtype = "341";
+    values.projectileSpeed = std::to_string(5 + seed % 10);
+    values.shootSound = "SHOOT_ARROW-1-1-0";
+    values.deathMessage = chinese ? "&b<shooter> 把 <victim> 炸飞了" : "&b<shooter> blew up <victim>";
+    return values;
+}
+
+std::string weaponName(Content content, const char* prefix, int number) {
+    return (content == Content::Ascii ? std::string(prefix) : std::string("步枪_") + prefix) + std::to_string(number);
+}
+
+// Writes a weapons file of at least the given size: gun and grenade blocks as the makers write them, with the
+// occasional comment line, in the content's encoding.
+void generateWeaponsFile(const fs::path& path, Content content, std::size_t size) {
+    const bool chinese = content != Content::Ascii;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::string block;
+    std::size_t written = 0;
+    for (int seed = 0; written < size; ++seed) {
+        block = seed % 4 == 3 ? "\r\n" + varnick::buildThrowableDefinition(throwable(weaponName(content, "g", seed),
+                                                                                          chinese, seed))
+                              : varnick::buildGunDefinition(gun(weaponName(content, "w", seed), chinese, seed));
+        if (seed % 50 == 0) block += chinese ? "\r\n# ---- 第 " + std::to_string(seed / 50) + " 组 ----"
+                                             : "\r\n# ---- group " + std::to_string(seed / 50) + " ----";
+        if (content == Content::CodePage936) block = varnick::toCodePage936(block).value();
+        out << block;
+        written += block.size();
+    }
+}
+
+double secondsOf(const std::function<void()>& work) {
+    const Clock::time_point start = Clock::now();
+    work();
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Appends one new weapon to the file, then truncates it back; returns the addition's time in seconds.
+double timeAddition(const fs::path& path, Content content, int run) {
+    const std::uintmax_t size = fs::file_size(path);
+    const std::string text = varnick::buildGunDefinition(gun(weaponName(content, "new", run), content != Content::Ascii, run));
+    SilentDesktop desktop;
+    const double seconds = secondsOf([&] { varnick::addToWeaponsFile(text, desktop, path); });
+    if (desktop.lastMessage != varnick::messages::kAddDone) {
+        std::fprintf(stderr, "bench: adding to %s failed: %s\n", path.c_str(), desktop.lastMessage.c_str());
+        std::exit(1);
+    }
+    fs::resize_file(path, size);
+    return seconds;
+}
+
+// The floor for one pass over the file: plain reads in the chunk size the weapons file uses.
+double timePlainRead(const fs::path& path) {
+    return secondsOf([&] {
+        const int fd = open(path.c_str(), O_RDONLY);
+        std::vector<char> buffer(64 * 1024);
+        unsigned sum = 0;
+        for (ssize_t got; (got = read(fd, buffer.data(), buffer.size())) > 0;) sum += static_cast<unsigned char>(buffer[0]);
+        close(fd);
+        if (sum == 1) std::fputs("", stderr);  // keeps the loop from being optimised away
+    });
+}
+
+long peakResidentKilobytes() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+int peakChild(const fs::path& path, const std::string& name) {
+    SilentDesktop desktop;
+    varnick::addToWeaponsFile(varnick::buildGunDefinition(gun(name, false, 1)), desktop, path);
+    if (desktop.lastMessage != varnick::messages::kAddDone) return 1;
+    std::printf("%ld\n", peakResidentKilobytes());
+    return 0;
+}
+
+// Runs one addition in a fresh process, so that nothing this process touched counts; returns its peak in MB.
+double peakOfAdditionMegabytes(const fs::path& path, int run) {
+    const std::uintmax_t size = fs::file_size(path);
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) std::exit(1);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+    const std::string self = fs::read_symlink("/proc/self/exe");
+    const std::string name = "peak_" + std::to_string(run);
+    const char* argv[] = {self.c_str(), "--peak-child", path.c_str(), name.c_str(), nullptr};
+    pid_t pid = 0;
+    if (posix_spawn(&pid, self.c_str(), &actions, nullptr, const_cast<char**>(argv), environ) != 0) std::exit(1);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeFds[1]);
+    char output[64] = {};
+    const ssize_t got = read(pipeFds[0], output, sizeof output - 1);
+    close(pipeFds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (got <= 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "bench: the peak-memory child failed on %s\n", path.c_str());
+        std::exit(1);
+    }
+    fs::resize_file(path, size);
+    return std::atol(output) / 1024.0;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc == 4 && std::strcmp(argv[1], "--peak-child") == 0) return peakChild(argv[2], argv[3]);
+    int runs = 15;
+    const char* directory = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) {
+            runs = std::atoi(argv[++i]);
+        } else {
+            directory = argv[i];
+        }
+    }
+    if (directory == nullptr || runs < 1) {
+        std::fprintf(stderr, "usage: %s [--runs N] DIRECTORY\n", argv[0]);
+        return 2;
+    }
+    using varnick::bench::median;
+    using varnick::bench::printRow;
+    constexpr std::size_t kSmall = 10 * 1024;
+    constexpr std::size_t kLarge = 50 * 1024 * 1024;
+    constexpr double kMegabyte = 1024.0 * 1024.0;
+
+    fs::create_directories(directory);
+    for (const Content content : {Content::Ascii, Content::Utf8, Content::CodePage936}) {
+        std::vector<double> addSeconds[2], readSeconds[2], peakMb[2];
+        fs::path paths[2];
+        for (int which = 0; which < 2; ++which) {
+            paths[which] = fs::path(directory) / (std::string(contentName(content)) + (which ? "-50MB" : "-10KB") + ".yml");
+            generateWeaponsFile(paths[which], content, which ? kLarge : kSmall);
+            timeAddition(paths[which], content, -1);  // warms the page cache and the code
+        }
+        for (int run = 0; run < runs; ++run) {
+            for (int which = 0; which < 2; ++which) {
+                addSeconds[which].push_back(timeAddition(paths[which], content, run));
+                readSeconds[which].push_back(timePlainRead(paths[which]));
+            }
+        }
+        for (int run = 0; run < 3; ++run)
+            for (int which = 0; which < 2; ++which) peakMb[which].push_back(peakOfAdditionMegabytes(paths[which], run));
+
+        const std::string label = contentName(content);
+        const double smallMs = median(addSeconds[0]) * 1000;
+        printRow("add to 10 KB " + label + " file (ms)", smallMs, median(readSeconds[0]) * 1000, "-", std::nullopt,
+                 "one plain read as baseline");
+        const double largeSeconds = median(addSeconds[1]);
+        const double scanSpeed = static_cast<double>(fs::file_size(paths[1])) / kMegabyte / largeSeconds;
+        char note[64];
+        std::snprintf(note, sizeof note, "%.0f MB/s", scanSpeed);
+        printRow("add to 50 MB " + label + " file (ms)", largeSeconds * 1000, median(readSeconds[1]) * 1000,
+                 ">= 300 MB/s", scanSpeed >= 300, note);
+        const double growth = median(peakMb[1]) - median(peakMb[0]);
+        std::snprintf(note, sizeof note, "%+.2f MB; baseline is the 10 KB file", growth);
+        printRow("peak RSS, add to 50 MB " + label + " (MB)", median(peakMb[1]), median(peakMb[0]), "< +4 MB",
+                 growth < 4, note);
+        for (const fs::path& path : paths) fs::remove(path);
+    }
+    return 0;
+}
