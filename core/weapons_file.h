@@ -51,7 +51,6 @@ private:
     bool keyEndsHere(int name) const;
     bool anyAlive() const;
     void endKey(const bool (&matches)[kNames]);
-    std::size_t stepLine(const char* p, const char* end);
 
     std::string m_names[kNames];
     bool m_hasName[kNames] = {};
