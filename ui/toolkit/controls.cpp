@@ -1,6 +1,8 @@
 #include "ui/toolkit/controls.h"
 
 #include <QPainter>
+#include <QTextLayout>
+#include <algorithm>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
@@ -33,9 +35,33 @@ void TransLabel::paintEvent(QPaintEvent*) {
     painter.setPen(m_colour.isValid() ? m_colour : palette().color(QPalette::WindowText));
     QString shown = m_caption;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    const int flags = m_wordWrap ? (Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap)
-                                 : (Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine);
-    painter.drawText(rect(), flags, shown);
+    if (!m_wordWrap) {
+        painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+        return;
+    }
+    // The stored sizes were made for a font with little leading: where the lines do not fit at the font's own
+    // spacing, they move closer, down to the em height, so that none is cut off at the bottom.
+    shown.replace(u'\n', QChar::LineSeparator);
+    QTextLayout layout(shown, font());
+    QTextOption option(Qt::AlignLeft);
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width());
+    }
+    layout.endLayout();
+    const int count = layout.lineCount();
+    if (count == 0) {
+        return;
+    }
+    const qreal natural = fontMetrics().lineSpacing();
+    const qreal em = font().pixelSize() > 0 ? font().pixelSize() : fontMetrics().ascent();
+    const qreal pitch = count * natural <= height() ? natural : std::max(em, qreal(height()) / count);
+    const qreal shift = (natural - pitch) / 2;
+    for (int index = 0; index < count; ++index) {
+        layout.lineAt(index).draw(&painter, QPointF(0, index * pitch - shift - layout.lineAt(index).y()));
+    }
 }
 
 CaptionButton::CaptionButton(const QString& caption, const QPixmap& picture, QWidget* parent)
