@@ -16,11 +16,6 @@ inline double median(std::vector<double> samples) {
     return samples.size() % 2 ? samples[middle] : (samples[middle - 1] + samples[middle]) / 2;
 }
 
-// Prints the header of the figures table.
-inline void printHeader() {
-    std::printf("%-40s %12s %12s %7s %-18s %s\n", "figure", "varnick", "baseline", "ratio", "goal", "result");
-}
-
 // Prints one figure: the two medians, their ratio, the goal and whether it was met (nothing for a figure shown
 // for information only), with an optional note.
 inline void printRow(const std::string& figure, double varnick, double baseline, const std::string& goal,
