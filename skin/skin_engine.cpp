@@ -4,9 +4,12 @@
 #include <QFile>
 #include <QMetaEnum>
 #include <QPalette>
+#include <QResource>
 #include <QStyle>
 #include <QStyleFactory>
+#include <cstring>
 #include <memory>
+#include <string>
 
 #include "skin/skin_format.h"
 
@@ -29,6 +32,39 @@ QPalette::ColorGroup colourGroup(PaletteGroup group) {
     return QPalette::All;
 }
 
+// The resource data of the skin attached last, registered with Qt. It is released when the application ends,
+// or when this library is unloaded first; then the style sheet simply finds its pictures no more.
+const uchar* g_resources = nullptr;
+
+void releaseResources() {
+    if (g_resources == nullptr) return;
+    QResource::unregisterResource(g_resources);
+    delete[] g_resources;
+    g_resources = nullptr;
+}
+
+struct ResourcesAtUnload {
+    ~ResourcesAtUnload() {
+        qRemovePostRoutine(releaseResources);
+        releaseResources();
+    }
+} g_resourcesAtUnload;
+
+bool registerResources(const std::string& data) {
+    if (data.empty()) return true;
+    auto* copy = new uchar[data.size()];
+    std::memcpy(copy, data.data(), data.size());
+    if (!QResource::registerResource(copy)) {
+        delete[] copy;
+        return false;
+    }
+    releaseResources();
+    g_resources = copy;
+    qRemovePostRoutine(releaseResources);
+    qAddPostRoutine(releaseResources);
+    return true;
+}
+
 int errorCode(ReadError error) {
     switch (error) {
         case ReadError::None:
@@ -46,7 +82,8 @@ int errorCode(ReadError error) {
 }  // namespace
 
 extern "C" SKINH_API int SKINH_CALL SkinH_AttachEx(const char* skinFile, const char* /*reserved*/) {
-    if (skinFile == nullptr || *skinFile == '\0' || qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+    if (skinFile == nullptr || *skinFile == '\0' ||
+        qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
         return SKINH_ERROR_ARGUMENT;
     }
     QFile file(QString::fromUtf8(skinFile));
@@ -54,7 +91,8 @@ extern "C" SKINH_API int SKINH_CALL SkinH_AttachEx(const char* skinFile, const c
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) return SKINH_ERROR_FILE;
 
-    const auto read = varnick::skin::readSkin(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    const auto read =
+        varnick::skin::readSkin(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     if (read.error != ReadError::None) return errorCode(read.error);
     const varnick::skin::Skin& skin = read.skin;
 
@@ -69,6 +107,8 @@ extern "C" SKINH_API int SKINH_CALL SkinH_AttachEx(const char* skinFile, const c
         palette.setColor(colourGroup(entry.group), static_cast<QPalette::ColorRole>(role),
                          QColor(entry.red, entry.green, entry.blue, entry.alpha));
     }
+
+    if (!registerResources(skin.resources)) return SKINH_ERROR_CORRUPT;
 
     // Everything handed to Qt lives on Qt's heap (no string literals of this library), so the application keeps
     // working if the library is unloaded before it.

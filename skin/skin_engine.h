@@ -20,13 +20,13 @@ extern "C" {
 
 // Results of SkinH_AttachEx.
 enum {
-    SKINH_OK = 0,                /* the skin is applied */
-    SKINH_ERROR_ARGUMENT = 1,    /* no skin path, or no QApplication in the process */
-    SKINH_ERROR_FILE = 2,        /* the skin file cannot be opened or read */
-    SKINH_ERROR_NOT_A_SKIN = 3,  /* the file does not begin with ".SHE" */
-    SKINH_ERROR_VERSION = 4,     /* a skin file of a version this engine does not read */
-    SKINH_ERROR_CORRUPT = 5,     /* checksum, sections or palette entries are damaged */
-    SKINH_ERROR_STYLE = 6        /* the skin names a Qt style that is not available */
+    SKINH_OK = 0,               /* the skin is applied */
+    SKINH_ERROR_ARGUMENT = 1,   /* no skin path, or no QApplication in the process */
+    SKINH_ERROR_FILE = 2,       /* the skin file cannot be opened or read */
+    SKINH_ERROR_NOT_A_SKIN = 3, /* the file does not begin with ".SHE" */
+    SKINH_ERROR_VERSION = 4,    /* a skin file of a version this engine does not read */
+    SKINH_ERROR_CORRUPT = 5,    /* checksum, sections or palette entries are damaged */
+    SKINH_ERROR_STYLE = 6       /* the skin names a Qt style that is not available */
 };
 
 // Reads the skin file at the UTF-8 path skinFile and applies its style, palette and style sheet to the whole

@@ -11,15 +11,17 @@ namespace {
 // Qt 6's QPalette::ColorRole names, NoRole and the count excepted. The engine resolves them through Qt's own
 // enum, so a name here that Qt does not know fails the engine's tests rather than a user's start-up.
 constexpr std::array<std::string_view, 20> kRoleNames = {
-    "WindowText", "Button",          "Light", "Midlight",   "Dark",       "Mid",           "Text",
-    "BrightText", "ButtonText",      "Base",  "Window",     "Shadow",     "Highlight",     "HighlightedText",
-    "Link",       "LinkVisited",     "AlternateBase",       "ToolTipBase", "ToolTipText", "PlaceholderText"};
+    "WindowText",  "Button",        "Light",       "Midlight",        "Dark",
+    "Mid",         "Text",          "BrightText",  "ButtonText",      "Base",
+    "Window",      "Shadow",        "Highlight",   "HighlightedText", "Link",
+    "LinkVisited", "AlternateBase", "ToolTipBase", "ToolTipText",     "PlaceholderText"};
 
 constexpr std::size_t kHeaderSize = 12;
 constexpr std::size_t kSectionHeaderSize = 8;
 constexpr std::string_view kStyleTag = "STYL";
 constexpr std::string_view kPaletteTag = "PALT";
 constexpr std::string_view kStyleSheetTag = "QSS ";
+constexpr std::string_view kResourcesTag = "RCC ";
 
 bool isRoleName(std::string_view name) {
     return std::find(kRoleNames.begin(), kRoleNames.end(), name) != kRoleNames.end();
@@ -111,7 +113,9 @@ bool parseColour(std::string_view text, PaletteEntry& entry) {
 
 }  // namespace
 
-std::span<const std::string_view> paletteRoleNames() { return kRoleNames; }
+std::span<const std::string_view> paletteRoleNames() {
+    return kRoleNames;
+}
 
 std::string packSkin(const Skin& skin) {
     std::string palette;
@@ -127,10 +131,11 @@ std::string packSkin(const Skin& skin) {
     putSection(body, kStyleTag, skin.styleName);
     putSection(body, kPaletteTag, palette);
     putSection(body, kStyleSheetTag, skin.styleSheet);
+    if (!skin.resources.empty()) putSection(body, kResourcesTag, skin.resources);
 
     std::string file(kSkinMagic);
     putU16(file, kSkinVersion);
-    putU16(file, 3);
+    putU16(file, skin.resources.empty() ? 3 : 4);
     putU32(file, crc32(body));
     return file + body;
 }
@@ -152,7 +157,7 @@ ReadResult readSkin(std::string_view bytes) {
     if (getU(bytes, 8, 4) != crc32(body)) return result;
 
     Skin skin;
-    bool haveStyle = false, havePalette = false, haveStyleSheet = false;
+    bool haveStyle = false, havePalette = false, haveStyleSheet = false, haveResources = false;
     std::size_t at = 0;
     for (std::uint32_t section = 0; section < sectionCount; ++section) {
         if (body.size() - at < kSectionHeaderSize) return result;
@@ -171,6 +176,9 @@ ReadResult readSkin(std::string_view bytes) {
         } else if (tag == kStyleSheetTag) {
             if (std::exchange(haveStyleSheet, true)) return result;
             skin.styleSheet = std::string(payload);
+        } else if (tag == kResourcesTag) {
+            if (std::exchange(haveResources, true)) return result;
+            skin.resources = std::string(payload);
         }
     }
     if (at != body.size() || !haveStyle || skin.styleName.empty()) return result;

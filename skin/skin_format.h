@@ -27,12 +27,13 @@ struct PaletteEntry {
     bool operator==(const PaletteEntry&) const = default;
 };
 
-// A whole skin: the Qt style it builds on, palette entries applied in order over that style's palette, and a
-// UTF-8 Qt style sheet.
+// A whole skin: the Qt style it builds on, palette entries applied in order over that style's palette, a UTF-8
+// Qt style sheet, and the pictures the style sheet names, as one block of Qt binary resource data (may be empty).
 struct Skin {
     std::string styleName;
     std::vector<PaletteEntry> palette;
     std::string styleSheet;
+    std::string resources;
 
     bool operator==(const Skin&) const = default;
 };
@@ -55,7 +56,7 @@ struct ReadResult {
 ReadResult readSkin(std::string_view bytes);
 
 struct SkinSource {
-    Skin skin;                   // style and palette; the style sheet is left empty
+    Skin skin;                   // style and palette; the style sheet and the resources are left empty
     std::string styleSheetFile;  // the style sheet's file name, relative to the source file
     std::string error;           // empty on success, else "line N: what is wrong"
 };

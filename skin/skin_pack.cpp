@@ -1,4 +1,5 @@
-// Builds a skin file from its source: skin_pack SOURCE.ini OUTPUT.she (the style sheet is named in the source).
+// Builds a skin file from its source: varnick_skin_pack SOURCE.ini OUTPUT.she [RESOURCES.rcc]. The style sheet is
+// named in the source; RESOURCES.rcc is Qt binary resource data (rcc --binary) with the pictures it uses.
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -21,8 +22,8 @@ std::optional<std::string> readFile(const std::filesystem::path& path) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc != 3) {
-        std::cerr << "usage: skin_pack SOURCE.ini OUTPUT.she\n";
+    if (argc != 3 && argc != 4) {
+        std::cerr << "usage: varnick_skin_pack SOURCE.ini OUTPUT.she [RESOURCES.rcc]\n";
         return 2;
     }
     const std::filesystem::path sourcePath = argv[1];
@@ -44,6 +45,14 @@ int main(int argc, char* argv[]) {
             return 1;
         }
         source.skin.styleSheet = *sheet;
+    }
+    if (argc == 4) {
+        const auto resources = readFile(argv[3]);
+        if (!resources || resources->empty()) {
+            std::cerr << argv[3] << ": cannot read\n";
+            return 1;
+        }
+        source.skin.resources = *resources;
     }
     const std::string packed = varnick::skin::packSkin(source.skin);
     std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QMetaEnum>
 #include <QPalette>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
@@ -38,12 +39,18 @@ std::string resourceBytes(const char* resource) {
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-fs::path pathOf(const QTemporaryDir& dir) { return fs::path(dir.path().toStdString()); }
+fs::path pathOf(const QTemporaryDir& dir) {
+    return fs::path(dir.path().toStdString());
+}
 
 // QCOMPARE does not print function pointers; their addresses compare and print the same.
-quintptr address(ui::LibraryFunction function) { return reinterpret_cast<quintptr>(function); }
+quintptr address(ui::LibraryFunction function) {
+    return reinterpret_cast<quintptr>(function);
+}
 
-skin::Skin carriedSkin() { return skin::readSkin(resourceBytes(ui::kCarriedSkinFileResource)).skin; }
+skin::Skin carriedSkin() {
+    return skin::readSkin(resourceBytes(ui::kCarriedSkinFileResource)).skin;
+}
 
 }  // namespace
 
@@ -77,6 +84,11 @@ private Q_SLOTS:
         QVERIFY(!expected.styleSheet.empty());
         QCOMPARE(qApp->styleSheet(), QString::fromStdString(expected.styleSheet));
         // The style sheet wraps the style; without it the application shows the style it builds on.
+        // Every picture the style sheet names comes with the skin.
+        const QRegularExpression url(QStringLiteral("url\\(([^)]*)\\)"));
+        for (const auto& match : url.globalMatch(qApp->styleSheet())) {
+            QVERIFY2(QFile::exists(match.captured(1)), qPrintable(match.captured(1)));
+        }
         qApp->setStyleSheet(QString());
         QCOMPARE(qApp->style()->name(), QString::fromStdString(expected.styleName).toLower());
         for (const auto& entry : expected.palette) {

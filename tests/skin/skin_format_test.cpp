@@ -13,6 +13,7 @@ Skin sampleSkin() {
     skin.palette = {{PaletteGroup::All, "Window", 0xEE, 0xF0, 0xF4, 0xFF},
                     {PaletteGroup::Disabled, "ButtonText", 0x9A, 0xA0, 0xA8, 0x80}};
     skin.styleSheet = "QPushButton { border: 1px solid #b4bac6; } /* 按钮 */";
+    skin.resources = std::string("qres\0\0\0\3", 8);
     return skin;
 }
 
@@ -36,7 +37,7 @@ TEST(SkinFileTest, PackedSkinReadsBackEqual) {
     EXPECT_EQ(read.skin, sampleSkin());
 }
 
-TEST(SkinFileTest, EmptyPaletteAndStyleSheetReadBack) {
+TEST(SkinFileTest, SkinWithOnlyAStyleReadsBack) {
     Skin skin;
     skin.styleName = "Windows";
     const ReadResult read = readSkin(packSkin(skin));
@@ -54,8 +55,9 @@ TEST(SkinFileTest, DamagedFilesAreRefused) {
     Skin noStyle = sampleSkin();
     noStyle.styleName.clear();
     const std::string styleSection = good.substr(12, 8 + 6);  // "STYL", length 6, "Fusion"
+    const char oneSectionMore = static_cast<char>(good[6] + 1);
     std::string twoStyles = good + styleSection;
-    twoStyles[6] = 4;
+    twoStyles[6] = oneSectionMore;
 
     const struct {
         const char* name;
@@ -70,7 +72,7 @@ TEST(SkinFileTest, DamagedFilesAreRefused) {
         {"flipped style sheet byte", replaced(good.size() - 3, "X"), ReadError::Corrupt},
         {"truncated", good.substr(0, good.size() - 1), ReadError::Corrupt},
         {"trailing byte", withFixedChecksum(good + "x"), ReadError::Corrupt},
-        {"one section more than present", withFixedChecksum(replaced(6, std::string("\x04\x00", 2))),
+        {"one section more than present", withFixedChecksum(replaced(6, std::string(1, oneSectionMore))),
          ReadError::Corrupt},
         {"section length beyond the file", withFixedChecksum(replaced(16, std::string("\xFF\xFF\x00\x00", 4))),
          ReadError::Corrupt},
@@ -86,8 +88,11 @@ TEST(SkinFileTest, DamagedFilesAreRefused) {
 
 TEST(SkinFileTest, UnknownSectionsAreSkipped) {
     std::string file = packSkin(sampleSkin());
-    file += std::string("XTRA\x03\x00\x00\x00" "abc", 11);
-    file[6] = 4;
+    file += std::string(
+        "XTRA\x03\x00\x00\x00"
+        "abc",
+        11);
+    file[6] = static_cast<char>(file[6] + 1);
     const ReadResult read = readSkin(withFixedChecksum(file));
     ASSERT_EQ(read.error, ReadError::None);
     EXPECT_EQ(read.skin, sampleSkin());
@@ -108,6 +113,7 @@ TEST(SkinSourceTest, ParsesStylePaletteGroupsAndStyleSheetName) {
     EXPECT_EQ(source.styleSheetFile, "look.qss");
     Skin expected = sampleSkin();
     expected.styleSheet.clear();
+    expected.resources.clear();
     EXPECT_EQ(source.skin, expected);
 }
 

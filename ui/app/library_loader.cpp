@@ -35,11 +35,15 @@ LibraryFunction findFunction(LibraryHandle library, const std::string& name) {
     return function;
 }
 
-void closeLibrary(LibraryHandle library) { FreeLibrary(library); }
+void closeLibrary(LibraryHandle library) {
+    FreeLibrary(library);
+}
 #else
 using LibraryHandle = void*;
 
-LibraryHandle openLibrary(const std::filesystem::path& path) { return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); }
+LibraryHandle openLibrary(const std::filesystem::path& path) {
+    return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
 
 LibraryFunction findFunction(LibraryHandle library, const std::string& name) {
     void* const address = dlsym(library, name.c_str());
@@ -50,7 +54,9 @@ LibraryFunction findFunction(LibraryHandle library, const std::string& name) {
     return function;
 }
 
-void closeLibrary(LibraryHandle library) { dlclose(library); }
+void closeLibrary(LibraryHandle library) {
+    dlclose(library);
+}
 #endif
 
 bool isBareName(const std::string& name) {

@@ -28,7 +28,9 @@ std::filesystem::path executablePath() {
 
 }  // namespace
 
-std::filesystem::path programDirectory() { return executablePath().parent_path(); }
+std::filesystem::path programDirectory() {
+    return executablePath().parent_path();
+}
 
 bool setCurrentDirectory(const std::filesystem::path& path) {
     std::error_code error;

@@ -22,7 +22,9 @@ void writeCarried(const char* resource, const std::filesystem::path& target) {
 
 }  // namespace
 
-bool attachSkin() { return attachSkin(programDirectory()); }
+bool attachSkin() {
+    return attachSkin(programDirectory());
+}
 
 bool attachSkin(const std::filesystem::path& directory) {
     const std::filesystem::path skinFile = directory / kSkinFileName;
