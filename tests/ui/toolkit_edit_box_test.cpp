@@ -51,8 +51,8 @@ constexpr Binding kBindings[] = {
 };
 // clang-format on
 
-constexpr WindowDef kBoxes{.caption = "编辑框", .width = 200, .height = 300, .controls = kControls,
-                           .bindings = kBindings};
+constexpr WindowDef kBoxes{
+    .caption = "编辑框", .width = 200, .height = 300, .controls = kControls, .bindings = kBindings};
 
 QTestEventList keys(std::initializer_list<Qt::Key> list) {
     QTestEventList events;
@@ -117,10 +117,9 @@ private Q_SLOTS:
             events.addKeyClick(Qt::Key_Return);
             return events;
         }() << u"a"_qs;
-        QTest::newRow("multi-line read-only: Enter inserts nothing") << toQ(kMultiReadOnly) << keys({Qt::Key_Return})
-                                                                       << QString();
-        QTest::newRow("multi-line limit: a line break counts two bytes")
-            << toQ(kMultiLimited) << lines << u"a\r\nb"_qs;
+        QTest::newRow("multi-line read-only: Enter inserts nothing")
+            << toQ(kMultiReadOnly) << keys({Qt::Key_Return}) << QString();
+        QTest::newRow("multi-line limit: a line break counts two bytes") << toQ(kMultiLimited) << lines << u"a\r\nb"_qs;
         QTestEventList full = typing(u"ab"_qs);
         full.addKeyClick(Qt::Key_Return);
         full.append(new TypedText(u"cd"_qs));

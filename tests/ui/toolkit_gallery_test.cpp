@@ -77,8 +77,8 @@ private Q_SLOTS:
             button       ("按钮5",          "",        {  0, 320, 312, 48}, "生成手雷").withFont(kSongTi),
         };
         // clang-format on
-        const WindowDef definition{.caption = "Varnick - 枪械制作", .width = 940, .height = 561,
-                                   .background = kWhite, .controls = controls};
+        const WindowDef definition{
+            .caption = "Varnick - 枪械制作", .width = 940, .height = 561, .background = kWhite, .controls = controls};
 
         QVERIFY(openWindow(definition, nullptr, false));
         Window* window = liveWindow(definition);

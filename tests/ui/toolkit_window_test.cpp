@@ -28,6 +28,7 @@ struct Log {
     bool visibleAtCreation = true;
     std::vector<bool> checkedInClick;
     std::vector<Event> mouse;
+    std::vector<int> focus;
 };
 Log g_log;
 
@@ -68,6 +69,11 @@ bool refuseMouse(Window&, const Event& event) {
     return false;
 }
 
+bool recordFocus(Window&, const Event& event) {
+    g_log.focus.push_back(event.index);
+    return true;
+}
+
 bool onClicked(Window&, const Event&) {
     g_log.entries.emplace_back("clicked");
     return true;
@@ -97,10 +103,12 @@ constexpr Binding kEventBindings[] = {
     {"标签",   kEventRightDown,   recordMouse},
     {"拒绝",   kEventLeftDown,    refuseMouse},
     {"拒绝",   kEventMain,        onClicked},
+    {"输入",   kEventFocusIn,     recordFocus},
+    {"输入",   kEventFocusOut,    recordFocus},
 };
 // clang-format on
-constexpr WindowDef kEventWindow{.caption = "事件", .width = 300, .height = 240,
-                                 .controls = kEventControls, .bindings = kEventBindings};
+constexpr WindowDef kEventWindow{
+    .caption = "事件", .width = 300, .height = 240, .controls = kEventControls, .bindings = kEventBindings};
 
 // clang-format off
 constexpr ControlDef kGrowControls[] = {
@@ -308,6 +316,16 @@ private Q_SLOTS:
         QCOMPARE(g_log.mouse[0].keys, kKeyCtrl | kKeyAlt);
     }
 
+    void focusEventsFollowTheFocus() {
+        QVERIFY(openWindow(kEventWindow, nullptr, false));
+        Window* window = liveWindow(kEventWindow);
+        QVERIFY(QTest::qWaitForWindowActive(window->topLevel()));
+        QCOMPARE(QApplication::focusWidget(), window->widget("输入"));
+        window->widget("勾")->setFocus(Qt::MouseFocusReason);
+        window->widget("输入")->setFocus(Qt::TabFocusReason);
+        QCOMPARE(g_log.focus, (std::vector<int>{kEventFocusIn, kEventFocusOut, kEventFocusIn}));
+    }
+
     void refusedPressNeverClicks() {
         QVERIFY(openWindow(kEventWindow, nullptr, false));
         QTest::mouseClick(liveWindow(kEventWindow)->widget("拒绝"), Qt::LeftButton);
@@ -371,7 +389,8 @@ private Q_SLOTS:
         QTest::addColumn<QRgb>("pixel");
         QTest::addColumn<QRgb>("face");
         QTest::addColumn<QRgb>("expected");
-        QTest::newRow("transparent shows the face") << qRgba(66, 29, 226, 0) << qRgb(240, 240, 240) << qRgb(240, 240, 240);
+        QTest::newRow("transparent shows the face")
+            << qRgba(66, 29, 226, 0) << qRgb(240, 240, 240) << qRgb(240, 240, 240);
         QTest::newRow("opaque keeps its colour") << qRgba(66, 29, 226, 255) << qRgb(240, 240, 240) << qRgb(66, 29, 226);
         // 128/255 of 255 plus 127/255 of 0 is 128.0; of 0 over 240 it is 119.53, rounded to 120.
         QTest::newRow("half over black") << qRgba(255, 255, 255, 128) << qRgb(0, 0, 0) << qRgb(128, 128, 128);
@@ -461,6 +480,32 @@ private Q_SLOTS:
         window->setControlCaption("标签", "E&F\r\nG");
         QCOMPARE(window->controlCaption("标签"), std::string("E&F\r\nG"));
         closeAll({&definition});
+    }
+
+    void eventLoopEndsWhenTheLastWindowCloses() {
+        QGuiApplication::setQuitOnLastWindowClosed(true);
+        bool firstClosedLoopStillRunning = false;
+        QTimer::singleShot(0, [&] {
+            QVERIFY(openWindow(kTabWindow, nullptr, false));
+            QVERIFY(openWindow(kEmptyWindow, nullptr, false));
+            liveWindow(kTabWindow)->close();
+            QTimer::singleShot(0, [&] {
+                firstClosedLoopStillRunning = true;
+                liveWindow(kEmptyWindow)->close();
+            });
+        });
+        bool timedOut = false;
+        QTimer safety;  // a safety net, not a measurement
+        safety.setSingleShot(true);
+        connect(&safety, &QTimer::timeout, [&] {
+            timedOut = true;
+            QCoreApplication::quit();
+        });
+        safety.start(30000);
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QGuiApplication::setQuitOnLastWindowClosed(false);
+        QVERIFY(!timedOut);
+        QVERIFY(firstClosedLoopStillRunning);
     }
 
     void messagesGoThroughThePresenter() {

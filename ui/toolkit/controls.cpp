@@ -1,10 +1,10 @@
 #include "ui/toolkit/controls.h"
 
 #include <QPainter>
-#include <QTextLayout>
-#include <algorithm>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <QTextLayout>
+#include <algorithm>
 
 namespace varnick::ui {
 

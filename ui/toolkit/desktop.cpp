@@ -11,7 +11,9 @@
 namespace varnick::ui {
 namespace {
 
-QString toQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString toQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 void presentInMessageBox(QWidget* owner, std::string_view text) {
     QString shown = toQString(text);
@@ -51,8 +53,12 @@ bool setClipboardText(std::string_view text) {
     return clipboard->text(QClipboard::Clipboard) == wanted;
 }
 
-void QtDesktopServices::showMessage(std::string_view text) { ui::showMessage(text); }
+void QtDesktopServices::showMessage(std::string_view text) {
+    ui::showMessage(text);
+}
 
-bool QtDesktopServices::setClipboardText(std::string_view text) { return ui::setClipboardText(text); }
+bool QtDesktopServices::setClipboardText(std::string_view text) {
+    return ui::setClipboardText(text);
+}
 
 }  // namespace varnick::ui

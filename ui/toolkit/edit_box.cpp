@@ -16,7 +16,9 @@
 namespace varnick::ui {
 namespace {
 
-bool isLineBreak(QChar c) { return c == u'\r' || c == u'\n' || c == QChar::ParagraphSeparator; }
+bool isLineBreak(QChar c) {
+    return c == u'\r' || c == u'\n' || c == QChar::ParagraphSeparator;
+}
 
 // One user-perceived unit for counting: a surrogate pair, a CR LF pair, or a single code unit.
 qsizetype unitLength(QStringView text, qsizetype at) {
@@ -67,7 +69,9 @@ QString withoutSelection(QString text, qsizetype start, qsizetype length) {
     return text;
 }
 
-QString toQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString toQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 QString toQtLineBreaks(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -121,7 +125,9 @@ LineEditBox::LineEditBox(const ControlDef& definition, QWidget* parent)
     setBoxText(toQString(definition.text));
 }
 
-QString LineEditBox::boxText() const { return text(); }
+QString LineEditBox::boxText() const {
+    return text();
+}
 
 void LineEditBox::setBoxText(const QString& text) {
     setText(text);
@@ -133,10 +139,13 @@ void LineEditBox::appendBoxText(const QString& text) {
     end(false);
 }
 
-QString LineEditBox::keptText() const { return withoutSelection(text(), selectionStart(), selectionLength()); }
+QString LineEditBox::keptText() const {
+    return withoutSelection(text(), selectionStart(), selectionLength());
+}
 
 void LineEditBox::pasteAdmitted(bool fromSelection) {
-    const QString clip = QGuiApplication::clipboard()->text(fromSelection ? QClipboard::Selection : QClipboard::Clipboard);
+    const QString clip =
+        QGuiApplication::clipboard()->text(fromSelection ? QClipboard::Selection : QClipboard::Clipboard);
     const QString admitted = m_rules.admit(clip, keptText(), false);
     if (admitted.isEmpty() && !hasSelectedText()) {
         return;
@@ -228,7 +237,9 @@ QString TextEditBox::boxText() const {
     return text;
 }
 
-void TextEditBox::setBoxText(const QString& text) { setPlainText(toQtLineBreaks(text)); }
+void TextEditBox::setBoxText(const QString& text) {
+    setPlainText(toQtLineBreaks(text));
+}
 
 void TextEditBox::appendBoxText(const QString& text) {
     QTextCursor cursor(document());

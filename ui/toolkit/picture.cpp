@@ -3,7 +3,9 @@
 namespace varnick::ui {
 namespace {
 
-int blendChannel(int picture, int face, int alpha) { return (alpha * picture + (255 - alpha) * face + 127) / 255; }
+int blendChannel(int picture, int face, int alpha) {
+    return (alpha * picture + (255 - alpha) * face + 127) / 255;
+}
 
 }  // namespace
 

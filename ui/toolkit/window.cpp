@@ -36,9 +36,13 @@ constexpr Qt::WindowFlags kWindowFlags = Qt::Window | Qt::CustomizeWindowHint | 
                                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
 
-QString toQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString toQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
-std::string toStdString(const QString& text) { return text.toStdString(); }
+std::string toStdString(const QString& text) {
+    return text.toStdString();
+}
 
 QColor toQColor(const Colour& colour) {
     return colour.isDefault ? QColor() : QColor(colour.red, colour.green, colour.blue);
@@ -58,17 +62,17 @@ int keyState(Qt::KeyboardModifiers modifiers) {
 int mouseEventIndex(const QMouseEvent& event) {
     const Qt::MouseButton button = event.button();
     switch (event.type()) {
-    case QEvent::MouseButtonPress:
-        return button == Qt::LeftButton ? kEventLeftDown : button == Qt::RightButton ? kEventRightDown : 0;
-    case QEvent::MouseButtonDblClick:
-        // Qt reports the second press of a double click as this event and never as a press.
-        return button == Qt::LeftButton ? kEventDoubleClick : button == Qt::RightButton ? kEventRightDown : 0;
-    case QEvent::MouseButtonRelease:
-        return button == Qt::LeftButton ? kEventLeftUp : button == Qt::RightButton ? kEventRightUp : 0;
-    case QEvent::MouseMove:
-        return kEventMouseMove;
-    default:
-        return 0;
+        case QEvent::MouseButtonPress:
+            return button == Qt::LeftButton ? kEventLeftDown : button == Qt::RightButton ? kEventRightDown : 0;
+        case QEvent::MouseButtonDblClick:
+            // Qt reports the second press of a double click as this event and never as a press.
+            return button == Qt::LeftButton ? kEventDoubleClick : button == Qt::RightButton ? kEventRightDown : 0;
+        case QEvent::MouseButtonRelease:
+            return button == Qt::LeftButton ? kEventLeftUp : button == Qt::RightButton ? kEventRightUp : 0;
+        case QEvent::MouseMove:
+            return kEventMouseMove;
+        default:
+            return 0;
     }
 }
 
@@ -119,23 +123,23 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         switch (event->type()) {
-        case QEvent::KeyPress:
-            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-                m_window.close();
-                return true;
-            }
-            return false;
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseMove:
-            return routeMouse(watched, *static_cast<QMouseEvent*>(event));
-        case QEvent::FocusIn:
-        case QEvent::FocusOut:
-            routeFocus(watched, *static_cast<QFocusEvent*>(event));
-            return false;
-        default:
-            return false;
+            case QEvent::KeyPress:
+                if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+                    m_window.close();
+                    return true;
+                }
+                return false;
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::MouseMove:
+                return routeMouse(watched, *static_cast<QMouseEvent*>(event));
+            case QEvent::FocusIn:
+            case QEvent::FocusOut:
+                routeFocus(watched, *static_cast<QFocusEvent*>(event));
+                return false;
+            default:
+                return false;
         }
     }
 
@@ -225,7 +229,9 @@ Window::Window(const WindowDef& definition, detail::WindowWidget* top)
     fitClientArea();
 }
 
-Window::~Window() { forget(); }
+Window::~Window() {
+    forget();
+}
 
 void Window::forget() {
     m_open = false;
@@ -288,27 +294,26 @@ void Window::createControls() {
 QWidget* Window::createControl(const ControlDef& control, QWidget* parent) {
     QWidget* widget = nullptr;
     switch (control.kind) {
-    case ControlKind::EditBox:
-        widget = control.multiLine ? static_cast<QWidget*>(new TextEditBox(control, parent))
-                                   : static_cast<QWidget*>(new LineEditBox(control, parent));
-        break;
-    case ControlKind::GroupBox:
-        widget = new CaptionGroupBox(toQString(control.text), parent);
-        break;
-    case ControlKind::Button:
-        widget = control.picture.empty()
-                     ? new CaptionButton(toQString(control.text), QPixmap(), parent)
-                     : createPictureButton(control, parent);
-        break;
-    case ControlKind::CheckBox:
-        widget = new CaptionCheckBox(toQString(control.text), parent);
-        break;
-    case ControlKind::ComboBox:
-        widget = createComboBox(control, parent);
-        break;
-    case ControlKind::TransLabel:
-        widget = new TransLabel(toQString(control.text), toQColor(control.textColour), control.wordWrap, parent);
-        break;
+        case ControlKind::EditBox:
+            widget = control.multiLine ? static_cast<QWidget*>(new TextEditBox(control, parent))
+                                       : static_cast<QWidget*>(new LineEditBox(control, parent));
+            break;
+        case ControlKind::GroupBox:
+            widget = new CaptionGroupBox(toQString(control.text), parent);
+            break;
+        case ControlKind::Button:
+            widget = control.picture.empty() ? new CaptionButton(toQString(control.text), QPixmap(), parent)
+                                             : createPictureButton(control, parent);
+            break;
+        case ControlKind::CheckBox:
+            widget = new CaptionCheckBox(toQString(control.text), parent);
+            break;
+        case ControlKind::ComboBox:
+            widget = createComboBox(control, parent);
+            break;
+        case ControlKind::TransLabel:
+            widget = new TransLabel(toQString(control.text), toQColor(control.textColour), control.wordWrap, parent);
+            break;
     }
     const bool canFocus = control.kind != ControlKind::GroupBox && control.kind != ControlKind::TransLabel;
     widget->setFocusPolicy(control.tabStop && canFocus ? Qt::StrongFocus : canFocus ? Qt::ClickFocus : Qt::NoFocus);
@@ -325,27 +330,29 @@ void Window::bindControl(std::size_t index) {
     if (auto* area = dynamic_cast<QAbstractScrollArea*>(widget)) {
         targets.push_back(area->viewport());
     }
-    const bool tracksMouse = std::any_of(m_definition.bindings.begin(), m_definition.bindings.end(),
-                                         [name](const Binding& b) { return b.control == name && b.event == kEventMouseMove; });
+    const bool tracksMouse =
+        std::any_of(m_definition.bindings.begin(), m_definition.bindings.end(),
+                    [name](const Binding& b) { return b.control == name && b.event == kEventMouseMove; });
     for (QWidget* target : targets) {
         target->installEventFilter(m_router.get());
         target->setMouseTracking(tracksMouse);
     }
     const auto fireMain = [this, name] { fire(name, Event{}); };
     switch (control.definition->kind) {
-    case ControlKind::Button:
-    case ControlKind::CheckBox:
-        QObject::connect(static_cast<QAbstractButton*>(widget), &QAbstractButton::clicked, m_router.get(), fireMain);
-        break;
-    case ControlKind::EditBox:
-        if (auto* line = dynamic_cast<LineEditBox*>(widget)) {
-            QObject::connect(line, &QLineEdit::textChanged, m_router.get(), fireMain);
-        } else if (auto* text = dynamic_cast<TextEditBox*>(widget)) {
-            QObject::connect(text, &QPlainTextEdit::textChanged, m_router.get(), fireMain);
-        }
-        break;
-    default:
-        break;
+        case ControlKind::Button:
+        case ControlKind::CheckBox:
+            QObject::connect(static_cast<QAbstractButton*>(widget), &QAbstractButton::clicked, m_router.get(),
+                             fireMain);
+            break;
+        case ControlKind::EditBox:
+            if (auto* line = dynamic_cast<LineEditBox*>(widget)) {
+                QObject::connect(line, &QLineEdit::textChanged, m_router.get(), fireMain);
+            } else if (auto* text = dynamic_cast<TextEditBox*>(widget)) {
+                QObject::connect(text, &QPlainTextEdit::textChanged, m_router.get(), fireMain);
+            }
+            break;
+        default:
+            break;
     }
 }
 
@@ -385,16 +392,16 @@ void Window::show() {
 }
 
 bool Window::canTakeTabFocus(const Control& control) const {
-    return control.definition->tabStop && control.widget->focusPolicy() != Qt::NoFocus &&
-           control.widget->isEnabled() && control.widget->isVisibleTo(m_top);
+    return control.definition->tabStop && control.widget->focusPolicy() != Qt::NoFocus && control.widget->isEnabled() &&
+           control.widget->isVisibleTo(m_top);
 }
 
 bool Window::moveFocus(bool forward) {
     const int count = static_cast<int>(m_controls.size());
     const int at = m_top->focusWidget() != nullptr ? controlIndexOf(m_top->focusWidget()) : -1;
     for (int step = 1; step <= count; ++step) {
-        const int index = at < 0 ? (forward ? step - 1 : count - step)
-                                 : (((at + (forward ? step : -step)) % count) + count) % count;
+        const int index =
+            at < 0 ? (forward ? step - 1 : count - step) : (((at + (forward ? step : -step)) % count) + count) % count;
         const Control& candidate = m_controls[static_cast<std::size_t>(index)];
         if (canTakeTabFocus(candidate)) {
             candidate.widget->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
@@ -440,7 +447,9 @@ void missing(std::string_view control) {
 
 }  // namespace
 
-std::string Window::caption() const { return m_top ? toStdString(m_top->windowTitle()) : std::string(); }
+std::string Window::caption() const {
+    return m_top ? toStdString(m_top->windowTitle()) : std::string();
+}
 
 void Window::setCaption(std::string_view caption) {
     if (m_top) {
@@ -553,18 +562,18 @@ std::string Window::controlCaption(std::string_view control) const {
     }
     QWidget* widget = found->widget;
     switch (found->definition->kind) {
-    case ControlKind::EditBox:
-        return toStdString(dynamic_cast<EditBoxAccess*>(widget)->boxText());
-    case ControlKind::GroupBox:
-        return toStdString(static_cast<CaptionGroupBox*>(widget)->caption());
-    case ControlKind::Button:
-        return toStdString(static_cast<CaptionButton*>(widget)->caption());
-    case ControlKind::CheckBox:
-        return toStdString(static_cast<CaptionCheckBox*>(widget)->caption());
-    case ControlKind::ComboBox:
-        return toStdString(static_cast<QComboBox*>(widget)->currentText());
-    case ControlKind::TransLabel:
-        return toStdString(static_cast<TransLabel*>(widget)->caption());
+        case ControlKind::EditBox:
+            return toStdString(dynamic_cast<EditBoxAccess*>(widget)->boxText());
+        case ControlKind::GroupBox:
+            return toStdString(static_cast<CaptionGroupBox*>(widget)->caption());
+        case ControlKind::Button:
+            return toStdString(static_cast<CaptionButton*>(widget)->caption());
+        case ControlKind::CheckBox:
+            return toStdString(static_cast<CaptionCheckBox*>(widget)->caption());
+        case ControlKind::ComboBox:
+            return toStdString(static_cast<QComboBox*>(widget)->currentText());
+        case ControlKind::TransLabel:
+            return toStdString(static_cast<TransLabel*>(widget)->caption());
     }
     return {};
 }
@@ -578,24 +587,24 @@ void Window::setControlCaption(std::string_view control, std::string_view captio
     QWidget* widget = found->widget;
     const QString text = toQString(caption);
     switch (found->definition->kind) {
-    case ControlKind::EditBox:
-        setText(control, caption);
-        break;
-    case ControlKind::GroupBox:
-        static_cast<CaptionGroupBox*>(widget)->setCaption(text);
-        break;
-    case ControlKind::Button:
-        static_cast<CaptionButton*>(widget)->setCaption(text);
-        break;
-    case ControlKind::CheckBox:
-        static_cast<CaptionCheckBox*>(widget)->setCaption(text);
-        break;
-    case ControlKind::ComboBox:
-        qWarning("a combo box has no caption of its own");
-        break;
-    case ControlKind::TransLabel:
-        static_cast<TransLabel*>(widget)->setCaption(text);
-        break;
+        case ControlKind::EditBox:
+            setText(control, caption);
+            break;
+        case ControlKind::GroupBox:
+            static_cast<CaptionGroupBox*>(widget)->setCaption(text);
+            break;
+        case ControlKind::Button:
+            static_cast<CaptionButton*>(widget)->setCaption(text);
+            break;
+        case ControlKind::CheckBox:
+            static_cast<CaptionCheckBox*>(widget)->setCaption(text);
+            break;
+        case ControlKind::ComboBox:
+            qWarning("a combo box has no caption of its own");
+            break;
+        case ControlKind::TransLabel:
+            static_cast<TransLabel*>(widget)->setCaption(text);
+            break;
     }
 }
 
@@ -605,14 +614,18 @@ void Window::close() {
     }
 }
 
-bool Window::isOpen() const { return m_open && !m_top.isNull(); }
+bool Window::isOpen() const {
+    return m_open && !m_top.isNull();
+}
 
 QWidget* Window::widget(std::string_view control) const {
     const Control* found = find(control);
     return found != nullptr ? found->widget : nullptr;
 }
 
-QWidget* Window::topLevel() const { return m_top.data(); }
+QWidget* Window::topLevel() const {
+    return m_top.data();
+}
 
 Window* liveWindow(const WindowDef& definition) {
     for (Window* window : liveWindows()) {
