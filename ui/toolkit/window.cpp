@@ -264,11 +264,14 @@ void Window::createControls() {
             widget->setFont(fontFor(record->font));
         }
         const Geometry& geometry = record->geometry;
+        int top = geometry.top;
         int height = geometry.height;
         if (record->kind == ControlKind::EditBox && !record->multiLine) {
             height = std::max(height, QFontMetrics(widget->font()).height() + 2 * kEdgeWidth);
+            // The raised box grows about its stored middle, so its text stays level with the label beside it.
+            top -= std::min((height - geometry.height) / 2, std::max(top, 0));
         }
-        widget->setGeometry(geometry.left, geometry.top, geometry.width, height);
+        widget->setGeometry(geometry.left, top, geometry.width, height);
         if (record->kind == ControlKind::ComboBox) {
             auto* combo = static_cast<QComboBox*>(widget);
             const int rowHeight = std::max(1, combo->view()->sizeHintForRow(0));
