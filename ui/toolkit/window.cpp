@@ -105,7 +105,8 @@ QWidget* createComboBox(const ControlDef& control, QWidget* parent) {
 QWidget* createPictureButton(const ControlDef& control, QWidget* parent) {
     const QImage picture(toQString(control.picture));
     if (picture.isNull()) {
-        qWarning("picture %s of button %s could not be loaded", control.picture.data(), control.name.data());
+        qWarning() << "picture" << toQString(control.picture) << "of button" << toQString(control.name)
+                   << "could not be loaded";
     }
     const QColor face = parent->palette().color(QPalette::Button);
     const QPixmap blended = picture.isNull() ? QPixmap() : QPixmap::fromImage(blendOverFace(picture, face));
@@ -252,8 +253,8 @@ void Window::createControls() {
             if (group != nullptr && group->definition->kind == ControlKind::GroupBox) {
                 parent = group->widget;
             } else {
-                qWarning("control %s: parent %s is not a group box created before it", record->name.data(),
-                         record->parent.data());
+                qWarning() << "control" << toQString(record->name) << "has no group box" << toQString(record->parent)
+                           << "created before it";
             }
         }
         QWidget* widget = createControl(*record, parent);
