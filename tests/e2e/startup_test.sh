@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# The program as a user meets it: carried files, title, notice, Tab order, Esc, and a broken skin engine.
+source "$(dirname "$0")/lib.sh"
+: "${VARNICK_SKIN_LIBRARY:?}" "${VARNICK_SKIN_FILE:?}"
+e2e_start_x
+
+# Start-up writes both carried files into the program directory, whatever the working directory.
+dir=$(e2e_program_dir)
+e2e_launch "$dir"
+menu=$(e2e_wait_window "Varnick V1.4") && pass "main menu titled Varnick V1.4" || fail "main menu did not appear"
+if cmp -s "$VARNICK_SKIN_LIBRARY" "$dir/jedata.dll"; then pass "jedata.dll is the carried library"; else fail "jedata.dll differs from the built library"; fi
+if cmp -s "$VARNICK_SKIN_FILE" "$dir/皮肤.she"; then pass "皮肤.she is the carried skin"; else fail "皮肤.she differs from the built skin"; fi
+
+# A press on the notice puts exactly the contact address on the clipboard and says so.
+e2e_click "$menu" 120 260
+e2e_dismiss_message || fail "no message after pressing the notice"
+e2e_clipboard_to "$e2e_tmp/clip"
+expect_eq "clipboard holds the contact address" "varnick-sponsor@example.com" "$(cat "$e2e_tmp/clip")"
+
+# Esc on the main menu ends the program with status 0.
+e2e_keys "$menu" Escape
+expect_eq "exit status after Esc" 0 "$(e2e_wait_exit "$e2e_program_pid")"
+
+# Tab walks the six buttons in reading order: Space after n presses opens the guns maker only for n = 0 and 6
+# (wrapping round), the grenades maker only for n = 5, and nothing for the four buttons between.
+for presses in 0 1 4 5 6; do
+    dir=$(e2e_program_dir)
+    e2e_launch "$dir"
+    menu=$(e2e_wait_window "Varnick V1.4")
+    keys=()
+    for ((i = 0; i < presses; i++)); do keys+=(Tab); done
+    e2e_keys "$menu" "${keys[@]}" space
+    sleep 1
+    guns=$(e2e_count_windows "Varnick - 枪械制作")
+    grenades=$(e2e_count_windows "Varnick - 投掷型武器制作")
+    case $presses in
+        0 | 6) expected="1 0" ;;
+        5) expected="0 1" ;;
+        *) expected="0 0" ;;
+    esac
+    expect_eq "after $presses Tab presses Space opens (guns grenades)" "$expected" "$guns $grenades"
+    kill "$e2e_program_pid" 2>/dev/null || true
+    wait "$e2e_program_pid" 2>/dev/null || true
+done
+
+# A directory in place of the skin engine stops start-up with an error box and status 255 (-1).
+dir=$(e2e_program_dir)
+mkdir "$dir/jedata.dll"
+e2e_launch "$dir"
+e2e_dismiss_message && pass "error box shown for an unloadable skin engine" || fail "no error box for an unloadable skin engine"
+expect_eq "exit status after the binding failure" 255 "$(e2e_wait_exit "$e2e_program_pid")"
+expect_eq "no main menu after the binding failure" 0 "$(e2e_count_windows "Varnick V1.4")"
+
+finish
