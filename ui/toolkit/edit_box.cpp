@@ -78,6 +78,40 @@ QString toQtLineBreaks(QString text) {
     return text;
 }
 
+// Handles a typed key whose characters the rules change: inserts what they admit and accepts the event.
+// Returns false when the rules take the text as typed, so the box's own handling goes on.
+template <typename Insert>
+bool admitTyped(const InputRules& rules, const QString& kept, QKeyEvent* event, Insert insert) {
+    const QString typed = event->text();
+    const QString admitted = rules.admit(typed, kept, true);
+    if (admitted == typed) {
+        return false;
+    }
+    if (!admitted.isEmpty()) {
+        insert(admitted);
+    }
+    event->accept();
+    return true;
+}
+
+// Hands the box an input-method event whose commit string the rules change, with the admitted commit
+// string in its place. Returns false when the rules take the commit as it is.
+template <typename Deliver>
+bool admitCommit(const InputRules& rules, const QString& kept, const QInputMethodEvent* event, Deliver deliver) {
+    const QString commit = event->commitString();
+    if (commit.isEmpty()) {
+        return false;
+    }
+    const QString admitted = rules.admit(commit, kept, true);
+    if (admitted == commit) {
+        return false;
+    }
+    QInputMethodEvent filtered(event->preeditString(), event->attributes());
+    filtered.setCommitString(admitted, event->replacementStart(), event->replacementLength());
+    deliver(&filtered);
+    return true;
+}
+
 }  // namespace
 
 std::size_t codePage936Bytes(QStringView text) {
@@ -160,31 +194,18 @@ void LineEditBox::keyPressEvent(QKeyEvent* event) {
             event->accept();
             return;
         }
-        if (isTypedText(event)) {
-            const QString typed = event->text();
-            const QString admitted = m_rules.admit(typed, keptText(), true);
-            if (admitted != typed) {
-                if (!admitted.isEmpty()) {
-                    insert(admitted);
-                }
-                event->accept();
-                return;
-            }
+        if (isTypedText(event) &&
+            admitTyped(m_rules, keptText(), event, [this](const QString& admitted) { insert(admitted); })) {
+            return;
         }
     }
     QLineEdit::keyPressEvent(event);
 }
 
 void LineEditBox::inputMethodEvent(QInputMethodEvent* event) {
-    const QString commit = event->commitString();
-    if (!isReadOnly() && !commit.isEmpty()) {
-        const QString admitted = m_rules.admit(commit, keptText(), true);
-        if (admitted != commit) {
-            QInputMethodEvent filtered(event->preeditString(), event->attributes());
-            filtered.setCommitString(admitted, event->replacementStart(), event->replacementLength());
-            QLineEdit::inputMethodEvent(&filtered);
-            return;
-        }
+    if (!isReadOnly() && admitCommit(m_rules, keptText(), event,
+                                     [this](QInputMethodEvent* filtered) { QLineEdit::inputMethodEvent(filtered); })) {
+        return;
     }
     QLineEdit::inputMethodEvent(event);
 }
@@ -255,30 +276,18 @@ QString TextEditBox::keptText() const {
 }
 
 void TextEditBox::keyPressEvent(QKeyEvent* event) {
-    if (!isReadOnly() && isTypedText(event)) {
-        const QString typed = event->text();
-        const QString admitted = m_rules.admit(typed, keptText(), true);
-        if (admitted != typed) {
-            if (!admitted.isEmpty()) {
-                insertPlainText(admitted);
-            }
-            event->accept();
-            return;
-        }
+    if (!isReadOnly() && isTypedText(event) &&
+        admitTyped(m_rules, keptText(), event, [this](const QString& admitted) { insertPlainText(admitted); })) {
+        return;
     }
     QPlainTextEdit::keyPressEvent(event);
 }
 
 void TextEditBox::inputMethodEvent(QInputMethodEvent* event) {
-    const QString commit = event->commitString();
-    if (!isReadOnly() && !commit.isEmpty()) {
-        const QString admitted = m_rules.admit(commit, keptText(), true);
-        if (admitted != commit) {
-            QInputMethodEvent filtered(event->preeditString(), event->attributes());
-            filtered.setCommitString(admitted, event->replacementStart(), event->replacementLength());
-            QPlainTextEdit::inputMethodEvent(&filtered);
-            return;
-        }
+    if (!isReadOnly() && admitCommit(m_rules, keptText(), event, [this](QInputMethodEvent* filtered) {
+            QPlainTextEdit::inputMethodEvent(filtered);
+        })) {
+        return;
     }
     QPlainTextEdit::inputMethodEvent(event);
 }
