@@ -12,6 +12,13 @@
 #include <string>
 
 #include "skin/skin_format.h"
+#include "skin/skin_style.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
 
 namespace {
 
@@ -32,8 +39,7 @@ QPalette::ColorGroup colourGroup(PaletteGroup group) {
     return QPalette::All;
 }
 
-// The resource data of the skin attached last, registered with Qt. It is released when the application ends,
-// or when this library is unloaded first; then the style sheet simply finds its pictures no more.
+// The resource data of the skin attached last, registered with Qt. It is released when the application ends.
 const uchar* g_resources = nullptr;
 
 void releaseResources() {
@@ -63,6 +69,22 @@ bool registerResources(const std::string& data) {
     qRemovePostRoutine(releaseResources);
     qAddPostRoutine(releaseResources);
     return true;
+}
+
+// The application's style runs this library's code until the application ends, so the library stays loaded
+// whatever its loader does later.
+void pinThisLibrary() {
+#if defined(_WIN32)
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                       reinterpret_cast<LPCWSTR>(&pinThisLibrary), &module);
+#else
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&pinThisLibrary), &info) != 0 && info.dli_fname != nullptr) {
+        // RTLD_NOLOAD only takes one more reference on the loaded copy; RTLD_NODELETE keeps it past every dlclose.
+        dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+    }
+#endif
 }
 
 int errorCode(ReadError error) {
@@ -108,11 +130,19 @@ extern "C" SKINH_API int SKINH_CALL SkinH_AttachEx(const char* skinFile, const c
                          QColor(entry.red, entry.green, entry.blue, entry.alpha));
     }
 
+    varnick::skin::SkinLook look = varnick::skin::SkinLook::fromPalette(palette);
+    for (const auto& value : skin.look) {
+        if (!look.set(QString::fromStdString(value.name), QString::fromStdString(value.value))) {
+            return SKINH_ERROR_CORRUPT;
+        }
+    }
+
     if (!registerResources(skin.resources)) return SKINH_ERROR_CORRUPT;
 
-    // Everything handed to Qt lives on Qt's heap (no string literals of this library), so the application keeps
-    // working if the library is unloaded before it.
-    QApplication::setStyle(style.release());
+    pinThisLibrary();
+    // The look is drawn by the style; an application style sheet would make every widget's polish and paint
+    // go through Qt's style sheet machinery, so the skin only sets one when its file carries one.
+    QApplication::setStyle(new varnick::skin::SkinStyle(style.release(), look));
     QApplication::setPalette(palette);
     qApp->setStyleSheet(QString::fromStdString(skin.styleSheet));
     return SKINH_OK;

@@ -25,12 +25,14 @@ enum {
     SKINH_ERROR_FILE = 2,       /* the skin file cannot be opened or read */
     SKINH_ERROR_NOT_A_SKIN = 3, /* the file does not begin with ".SHE" */
     SKINH_ERROR_VERSION = 4,    /* a skin file of a version this engine does not read */
-    SKINH_ERROR_CORRUPT = 5,    /* checksum, sections or palette entries are damaged */
+    SKINH_ERROR_CORRUPT = 5,    /* checksum, sections, palette entries or look values are damaged */
     SKINH_ERROR_STYLE = 6       /* the skin names a Qt style that is not available */
 };
 
-// Reads the skin file at the UTF-8 path skinFile and applies its style, palette and style sheet to the whole
-// QApplication; reserved is ignored (pass ""). Returns SKINH_OK, or one of the error codes with nothing changed.
+// Reads the skin file at the UTF-8 path skinFile and applies its style (the named Qt style drawn with the skin's
+// look), palette and style sheet, if it carries one, to the whole QApplication; reserved is ignored (pass "").
+// Returns SKINH_OK, or one of the error codes with nothing changed. Once a skin is applied the library stays
+// loaded until the process ends, since the application's style is its code.
 SKINH_API int SKINH_CALL SkinH_AttachEx(const char* skinFile, const char* reserved);
 
 // The type of SkinH_AttachEx, for callers that bind it at run time.

@@ -20,6 +20,7 @@ constexpr std::size_t kHeaderSize = 12;
 constexpr std::size_t kSectionHeaderSize = 8;
 constexpr std::string_view kStyleTag = "STYL";
 constexpr std::string_view kPaletteTag = "PALT";
+constexpr std::string_view kLookTag = "LOOK";
 constexpr std::string_view kStyleSheetTag = "QSS ";
 constexpr std::string_view kResourcesTag = "RCC ";
 
@@ -82,6 +83,25 @@ bool readPalette(std::string_view payload, std::vector<PaletteEntry>& palette) {
     return true;
 }
 
+// Each value: name length (1 byte), name, value length (1 byte), value.
+bool readLook(std::string_view payload, std::vector<LookValue>& look) {
+    std::size_t at = 0;
+    auto readText = [&](std::string& text) {
+        if (at >= payload.size()) return false;
+        const std::size_t length = static_cast<unsigned char>(payload[at++]);
+        if (payload.size() - at < length) return false;
+        text = std::string(payload.substr(at, length));
+        at += length;
+        return true;
+    };
+    while (at < payload.size()) {
+        LookValue value;
+        if (!readText(value.name) || value.name.empty() || !readText(value.value)) return false;
+        look.push_back(std::move(value));
+    }
+    return true;
+}
+
 std::string_view trim(std::string_view text) {
     constexpr std::string_view kBlanks = " \t\r";
     const auto first = text.find_first_not_of(kBlanks);
@@ -127,15 +147,30 @@ std::string packSkin(const Skin& skin) {
             palette.push_back(static_cast<char>(channel));
         }
     }
+    std::string look;
+    for (const LookValue& value : skin.look) {
+        for (const std::string* text : {&value.name, &value.value}) {
+            look.push_back(static_cast<char>(text->size()));
+            look.append(*text);
+        }
+    }
     std::string body;
+    std::uint16_t sections = 3;
     putSection(body, kStyleTag, skin.styleName);
     putSection(body, kPaletteTag, palette);
+    if (!look.empty()) {
+        putSection(body, kLookTag, look);
+        ++sections;
+    }
     putSection(body, kStyleSheetTag, skin.styleSheet);
-    if (!skin.resources.empty()) putSection(body, kResourcesTag, skin.resources);
+    if (!skin.resources.empty()) {
+        putSection(body, kResourcesTag, skin.resources);
+        ++sections;
+    }
 
     std::string file(kSkinMagic);
     putU16(file, kSkinVersion);
-    putU16(file, skin.resources.empty() ? 3 : 4);
+    putU16(file, sections);
     putU32(file, crc32(body));
     return file + body;
 }
@@ -157,7 +192,7 @@ ReadResult readSkin(std::string_view bytes) {
     if (getU(bytes, 8, 4) != crc32(body)) return result;
 
     Skin skin;
-    bool haveStyle = false, havePalette = false, haveStyleSheet = false, haveResources = false;
+    bool haveStyle = false, havePalette = false, haveLook = false, haveStyleSheet = false, haveResources = false;
     std::size_t at = 0;
     for (std::uint32_t section = 0; section < sectionCount; ++section) {
         if (body.size() - at < kSectionHeaderSize) return result;
@@ -173,6 +208,8 @@ ReadResult readSkin(std::string_view bytes) {
             skin.styleName = std::string(payload);
         } else if (tag == kPaletteTag) {
             if (std::exchange(havePalette, true) || !readPalette(payload, skin.palette)) return result;
+        } else if (tag == kLookTag) {
+            if (std::exchange(haveLook, true) || !readLook(payload, skin.look)) return result;
         } else if (tag == kStyleSheetTag) {
             if (std::exchange(haveStyleSheet, true)) return result;
             skin.styleSheet = std::string(payload);
@@ -189,7 +226,7 @@ ReadResult readSkin(std::string_view bytes) {
 
 SkinSource parseSkinSource(std::string_view text) {
     SkinSource source;
-    enum class Section { None, Skin, Palette } section = Section::None;
+    enum class Section { None, Skin, Palette, Look } section = Section::None;
     PaletteGroup group = PaletteGroup::All;
     int lineNumber = 0;
     auto fail = [&](std::string_view what) {
@@ -212,6 +249,10 @@ SkinSource parseSkinSource(std::string_view text) {
             }};
             if (line == "[Skin]") {
                 section = Section::Skin;
+                continue;
+            }
+            if (line == "[Look]") {
+                section = Section::Look;
                 continue;
             }
             const auto found = std::find_if(kPaletteSections.begin(), kPaletteSections.end(),
@@ -241,6 +282,10 @@ SkinSource parseSkinSource(std::string_view text) {
             if (!isRoleName(key)) return fail("unknown palette role " + std::string(key));
             if (!parseColour(value, entry)) return fail("colour must be #rrggbb or #rrggbbaa");
             source.skin.palette.push_back(std::move(entry));
+        } else if (section == Section::Look) {
+            if (key.empty()) return fail("look value without a name");
+            if (key.size() > 255 || value.size() > 255) return fail("look name or value longer than 255 bytes");
+            source.skin.look.push_back({std::string(key), std::string(value)});
         } else {
             return fail("key outside a section");
         }

@@ -27,11 +27,22 @@ struct PaletteEntry {
     bool operator==(const PaletteEntry&) const = default;
 };
 
-// A whole skin: the Qt style it builds on, palette entries applied in order over that style's palette, a UTF-8
-// Qt style sheet, and the pictures the style sheet names, as one block of Qt binary resource data (may be empty).
+// One value of the skin's look that the palette does not hold, as text: a colour "#rrggbb", a radius in pixels,
+// a picture's resource path. The engine knows the names; others are kept and ignored.
+struct LookValue {
+    std::string name;
+    std::string value;
+
+    bool operator==(const LookValue&) const = default;
+};
+
+// A whole skin: the Qt style it builds on, palette entries applied in order over that style's palette, the values
+// of its look, an optional UTF-8 Qt style sheet, and the pictures the look names, as one block of Qt binary
+// resource data (may be empty).
 struct Skin {
     std::string styleName;
     std::vector<PaletteEntry> palette;
+    std::vector<LookValue> look;
     std::string styleSheet;
     std::string resources;
 
@@ -41,7 +52,8 @@ struct Skin {
 // Returns the palette role names the format accepts, in Qt's spelling.
 std::span<const std::string_view> paletteRoleNames();
 
-// Returns the bytes of the skin file for skin; precondition: every entry's role is one of paletteRoleNames().
+// Returns the bytes of the skin file for skin; precondition: every entry's role is one of paletteRoleNames(), every
+// look name is 1 to 255 bytes and every look value at most 255 bytes.
 std::string packSkin(const Skin& skin);
 
 enum class ReadError { None, NotASkin, UnsupportedVersion, Corrupt };
@@ -52,11 +64,11 @@ struct ReadResult {
 };
 
 // Decodes the bytes of a skin file; refuses a wrong magic, another version, a checksum mismatch, a truncated
-// or duplicated section, a missing style name and an unknown palette role.
+// or duplicated section, a missing style name, an unknown palette role and a malformed look.
 ReadResult readSkin(std::string_view bytes);
 
 struct SkinSource {
-    Skin skin;                   // style and palette; the style sheet and the resources are left empty
+    Skin skin;                   // style, palette and look; the style sheet and the resources are left empty
     std::string styleSheetFile;  // the style sheet's file name, relative to the source file
     std::string error;           // empty on success, else "line N: what is wrong"
 };

@@ -1,5 +1,6 @@
-// Builds a skin file from its source: varnick_skin_pack SOURCE.ini OUTPUT.she [RESOURCES.rcc]. The style sheet is
-// named in the source; RESOURCES.rcc is Qt binary resource data (rcc --binary) with the pictures it uses.
+// Builds a skin file from its source: varnick_skin_pack SOURCE.ini OUTPUT.she [RESOURCES.rcc]. A style sheet is
+// packed only if the source names one; RESOURCES.rcc is Qt binary resource data (rcc --binary) with the pictures
+// the look names.
 #include <filesystem>
 #include <fstream>
 #include <iostream>

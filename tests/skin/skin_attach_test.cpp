@@ -1,10 +1,17 @@
 // The carried skin engine as the program uses it: written out, bound, attached, and released.
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
+#include <QImage>
+#include <QLineEdit>
 #include <QMetaEnum>
+#include <QPainter>
 #include <QPalette>
-#include <QRegularExpression>
+#include <QProxyStyle>
+#include <QPushButton>
 #include <QStyle>
+#include <QStyleFactory>
+#include <QStyleOption>
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
@@ -52,15 +59,29 @@ skin::Skin carriedSkin() {
     return skin::readSkin(resourceBytes(ui::kCarriedSkinFileResource)).skin;
 }
 
+// The carried skin's look value called name, as a colour; invalid when the skin does not carry it.
+QColor carriedLookColour(const char* name) {
+    for (const auto& value : carriedSkin().look) {
+        if (value.name == name) return QColor::fromString(QString::fromStdString(value.value));
+    }
+    return {};
+}
+
+bool skinStyleApplied() {
+    return qobject_cast<QProxyStyle*>(qApp->style()) != nullptr;
+}
+
 }  // namespace
 
 class SkinAttachTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // The library is released before the skin's style is replaced, as at the end of a program.
     void init() {
         ui::releaseLibraries();
         qApp->setStyleSheet(QString());
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Windows")));
     }
     void cleanupTestCase() { ui::releaseLibraries(); }
 
@@ -81,22 +102,136 @@ private Q_SLOTS:
         QCOMPARE(readBytes(pathOf(dir) / "jedata.dll"), resourceBytes(ui::kCarriedSkinLibraryResource));
         QCOMPARE(readBytes(pathOf(dir) / u8"皮肤.she"), resourceBytes(ui::kCarriedSkinFileResource));
         const skin::Skin expected = carriedSkin();
-        QVERIFY(!expected.styleSheet.empty());
-        QCOMPARE(qApp->styleSheet(), QString::fromStdString(expected.styleSheet));
-        // The style sheet wraps the style; without it the application shows the style it builds on.
-        // Every picture the style sheet names comes with the skin.
-        const QRegularExpression url(QStringLiteral("url\\(([^)]*)\\)"));
-        for (const auto& match : url.globalMatch(qApp->styleSheet())) {
-            QVERIFY2(QFile::exists(match.captured(1)), qPrintable(match.captured(1)));
+        // The look is drawn by the style: an application style sheet would slow down every window.
+        QVERIFY(expected.styleSheet.empty());
+        QCOMPARE(qApp->styleSheet(), QString());
+        const auto* style = qobject_cast<QProxyStyle*>(qApp->style());
+        QVERIFY(style != nullptr);
+        QCOMPARE(style->baseStyle()->name(), QString::fromStdString(expected.styleName).toLower());
+        // Every picture the look names comes with the skin.
+        QVERIFY(!expected.look.empty());
+        for (const auto& value : expected.look) {
+            if (value.value.starts_with(":/")) {
+                QVERIFY2(QFile::exists(QString::fromStdString(value.value)), value.value.c_str());
+            }
         }
-        qApp->setStyleSheet(QString());
-        QCOMPARE(qApp->style()->name(), QString::fromStdString(expected.styleName).toLower());
         for (const auto& entry : expected.palette) {
             if (entry.group != skin::PaletteGroup::All) continue;
             const int role = QMetaEnum::fromType<QPalette::ColorRole>().keyToValue(entry.role.c_str());
             QCOMPARE(QApplication::palette().color(QPalette::Active, static_cast<QPalette::ColorRole>(role)),
                      QColor(entry.red, entry.green, entry.blue, entry.alpha));
         }
+    }
+
+    // Button faces keep the Button colour in every state, so that picture buttons blend; only the border follows
+    // the state, the later of hover, focus, press and disabled winning. Edit boxes and combo boxes likewise.
+    void bordersFollowTheStateOverAFixedFace_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QByteArray>("border");
+        QTest::addColumn<int>("face");
+        const int enabled = QStyle::State_Enabled;
+        const int hover = enabled | QStyle::State_MouseOver;
+        const int focus = enabled | QStyle::State_HasFocus;
+        const int pressed = focus | hover | QStyle::State_Sunken;
+        const int button = QPalette::Button;
+        const int base = QPalette::Base;
+        QTest::newRow("button at rest") << u"button"_qs << enabled << QByteArray("Border") << button;
+        QTest::newRow("button hovered") << u"button"_qs << hover << QByteArray("HoverBorder") << button;
+        QTest::newRow("button focused and hovered")
+            << u"button"_qs << (focus | hover) << QByteArray("FocusBorder") << button;
+        QTest::newRow("button pressed") << u"button"_qs << pressed << QByteArray("PressedBorder") << button;
+        QTest::newRow("button disabled") << u"button"_qs << int(QStyle::State_MouseOver) << QByteArray("DisabledBorder")
+                                         << button;
+        QTest::newRow("edit at rest") << u"edit"_qs << hover << QByteArray("Border") << base;
+        QTest::newRow("edit focused") << u"edit"_qs << focus << QByteArray("FocusBorder") << base;
+        QTest::newRow("edit disabled stays white") << u"edit"_qs << 0 << QByteArray("DisabledBorder") << base;
+        QTest::newRow("combo at rest") << u"combo"_qs << enabled << QByteArray("Border") << base;
+        QTest::newRow("combo hovered") << u"combo"_qs << hover << QByteArray("HoverBorder") << base;
+        QTest::newRow("combo focused") << u"combo"_qs << (focus | hover) << QByteArray("FocusBorder") << base;
+    }
+    void bordersFollowTheStateOverAFixedFace() {
+        QFETCH(QString, control);
+        QFETCH(int, state);
+        QFETCH(QByteArray, border);
+        QFETCH(int, face);
+        QTemporaryDir dir;
+        QVERIFY(ui::attachSkin(pathOf(dir)));
+        QStyle* style = qApp->style();
+        QPalette palette = QApplication::palette();
+        palette.setCurrentColorGroup((state & QStyle::State_Enabled) ? QPalette::Active : QPalette::Disabled);
+        QImage image(80, 24, QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        if (control == u"button"_qs) {
+            QPushButton widget;
+            QStyleOptionButton option;
+            option.initFrom(&widget);
+            option.state = QStyle::State(state);
+            option.rect = image.rect();
+            option.palette = palette;
+            style->drawControl(QStyle::CE_PushButton, &option, &painter, &widget);
+        } else if (control == u"edit"_qs) {
+            QLineEdit widget;
+            QStyleOptionFrame option;
+            option.initFrom(&widget);
+            option.state = QStyle::State(state);
+            option.rect = image.rect();
+            option.palette = palette;
+            option.lineWidth = style->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &widget);
+            style->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, &widget);
+        } else {
+            QComboBox widget;
+            QStyleOptionComboBox option;
+            option.initFrom(&widget);
+            option.state = QStyle::State(state);
+            option.rect = image.rect();
+            option.palette = palette;
+            style->drawComplexControl(QStyle::CC_ComboBox, &option, &painter, &widget);
+        }
+        painter.end();
+        QCOMPARE(image.pixelColor(20, 0), carriedLookColour(border.constData()));
+        QCOMPARE(image.pixelColor(0, 12), carriedLookColour(border.constData()));
+        QCOMPARE(image.pixelColor(20, 12),
+                 QApplication::palette().color(QPalette::Active, static_cast<QPalette::ColorRole>(face)));
+    }
+
+    void skinStyleMetricsAndHints() {
+        QTemporaryDir dir;
+        QVERIFY(ui::attachSkin(pathOf(dir)));
+        QStyle* style = qApp->style();
+        // Combo box lists open below the box.
+        QComboBox combo;
+        QStyleOptionComboBox comboOption;
+        comboOption.initFrom(&combo);
+        QCOMPARE(style->styleHint(QStyle::SH_ComboBox_Popup, &comboOption, &combo), 0);
+        // Edit boxes: a 1-px border and 1 px of padding around the text.
+        QLineEdit edit;
+        QCOMPARE(style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &edit), 2);
+        // A pressed button moves its content one pixel right and down, and only once.
+        QPushButton button;
+        QStyleOptionButton buttonOption;
+        buttonOption.initFrom(&button);
+        buttonOption.rect = QRect(0, 0, 80, 24);
+        const QRect resting = style->subElementRect(QStyle::SE_PushButtonContents, &buttonOption, &button);
+        buttonOption.state |= QStyle::State_Sunken;
+        const QRect pressed = style->subElementRect(QStyle::SE_PushButtonContents, &buttonOption, &button);
+        QCOMPARE(pressed.topLeft(), resting.topLeft() + QPoint(1, 1));
+        QCOMPARE(pressed.bottomRight(), resting.bottomRight());
+        QCOMPARE(style->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &buttonOption, &button), 0);
+        QCOMPARE(style->pixelMetric(QStyle::PM_ButtonShiftVertical, &buttonOption, &button), 0);
+        // A group box caption sits on its frame line.
+        QStyleOptionGroupBox box;
+        box.rect = QRect(0, 0, 200, 100);
+        box.text = u"枪械基本设置"_qs;
+        box.fontMetrics = QFontMetrics(QApplication::font());
+        box.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+        const QRect frame = style->subControlRect(QStyle::CC_GroupBox, &box, QStyle::SC_GroupBoxFrame);
+        const QRect label = style->subControlRect(QStyle::CC_GroupBox, &box, QStyle::SC_GroupBoxLabel);
+        QVERIFY(label.top() < frame.top() && frame.top() < label.bottom());
+        QVERIFY(label.left() > frame.left());
+        QCOMPARE(style->subControlRect(QStyle::CC_GroupBox, &box, QStyle::SC_GroupBoxContents),
+                 frame.adjusted(1, 1, -1, -1));
     }
 
     void everyFormatRoleIsAQtPaletteRole() {
@@ -142,7 +277,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         fs::create_directory(pathOf(dir) / "jedata.dll");
         QVERIFY(!ui::attachSkin(pathOf(dir)));
-        QCOMPARE(qApp->styleSheet(), QString());
+        QVERIFY(!skinStyleApplied());
         QCOMPARE(readBytes(pathOf(dir) / u8"皮肤.she"), resourceBytes(ui::kCarriedSkinFileResource));
     }
 
@@ -151,7 +286,7 @@ private Q_SLOTS:
         fs::create_directory(pathOf(dir) / u8"皮肤.she");
         QVERIFY(ui::attachSkin(pathOf(dir)));
         QCOMPARE(readBytes(pathOf(dir) / "jedata.dll"), resourceBytes(ui::kCarriedSkinLibraryResource));
-        QCOMPARE(qApp->styleSheet(), QString());
+        QVERIFY(!skinStyleApplied());
     }
 
     void refusedSkinFilesChangeNothing_data() {
@@ -161,6 +296,9 @@ private Q_SLOTS:
         skin::Skin unknownStyle = carriedSkin();
         unknownStyle.styleName = "NoSuchStyle";
         const std::string unknownStyleFile = skin::packSkin(unknownStyle);
+        skin::Skin badLook = carriedSkin();
+        badLook.look.push_back({"Border", "#b4bac"});
+        const std::string badLookFile = skin::packSkin(badLook);
         std::string newer = good;
         newer[4] = 2;
         std::string damaged = good;
@@ -171,6 +309,7 @@ private Q_SLOTS:
         QTest::newRow("newer version") << QByteArray::fromStdString(newer) << int(SKINH_ERROR_VERSION);
         QTest::newRow("damaged") << QByteArray::fromStdString(damaged) << int(SKINH_ERROR_CORRUPT);
         QTest::newRow("unknown style") << QByteArray::fromStdString(unknownStyleFile) << int(SKINH_ERROR_STYLE);
+        QTest::newRow("malformed look colour") << QByteArray::fromStdString(badLookFile) << int(SKINH_ERROR_CORRUPT);
     }
     void refusedSkinFilesChangeNothing() {
         QFETCH(QByteArray, content);
@@ -178,6 +317,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY(ui::attachSkin(pathOf(dir)));
         const QString sheet = qApp->styleSheet();
+        const QStyle* style = qApp->style();
         const QColor window = QApplication::palette().color(QPalette::Window);
 
         const fs::path file = pathOf(dir) / "other.she";
@@ -188,6 +328,7 @@ private Q_SLOTS:
         QCOMPARE(attach(file.string().c_str(), ""), expected);
         QCOMPARE(attach(nullptr, ""), int(SKINH_ERROR_ARGUMENT));
         QCOMPARE(qApp->styleSheet(), sheet);
+        QCOMPARE(qApp->style(), style);
         QCOMPARE(QApplication::palette().color(QPalette::Window), window);
     }
 

@@ -12,6 +12,7 @@ Skin sampleSkin() {
     skin.styleName = "Fusion";
     skin.palette = {{PaletteGroup::All, "Window", 0xEE, 0xF0, 0xF4, 0xFF},
                     {PaletteGroup::Disabled, "ButtonText", 0x9A, 0xA0, 0xA8, 0x80}};
+    skin.look = {{"Border", "#b4bac6"}, {"ComboArrow", ":/varnick-skin/箭头.png"}, {"Empty", ""}};
     skin.styleSheet = "QPushButton { border: 1px solid #b4bac6; } /* 按钮 */";
     skin.resources = std::string("qres\0\0\0\3", 8);
     return skin;
@@ -80,6 +81,11 @@ TEST(SkinFileTest, DamagedFilesAreRefused) {
         {"style section twice", withFixedChecksum(twoStyles), ReadError::Corrupt},
         {"unknown palette role", withFixedChecksum(replaced(good.find("Window"), "Wxndow")), ReadError::Corrupt},
         {"palette group 4", withFixedChecksum(replaced(good.find("Window") - 2, "\x04")), ReadError::Corrupt},
+        // The look's last value, "Empty" = "", claims one byte more than its section holds.
+        {"look value beyond its section", withFixedChecksum(replaced(good.find("Empty") + 5, "\x01")),
+         ReadError::Corrupt},
+        {"look name empty", withFixedChecksum(replaced(good.find("Border") - 1, std::string(1, '\0'))),
+         ReadError::Corrupt},
     };
     for (const auto& testCase : cases) {
         EXPECT_EQ(readSkin(testCase.file).error, testCase.expected) << testCase.name;
@@ -98,7 +104,7 @@ TEST(SkinFileTest, UnknownSectionsAreSkipped) {
     EXPECT_EQ(read.skin, sampleSkin());
 }
 
-TEST(SkinSourceTest, ParsesStylePaletteGroupsAndStyleSheetName) {
+TEST(SkinSourceTest, ParsesStylePaletteGroupsLookAndStyleSheetName) {
     const SkinSource source = parseSkinSource(
         "; comment\r\n"
         "[Skin]\r\n"
@@ -108,7 +114,11 @@ TEST(SkinSourceTest, ParsesStylePaletteGroupsAndStyleSheetName) {
         "[Palette]\n"
         "  Window = #EEF0f4  \n"
         "[Palette.Disabled]\n"
-        "ButtonText=#9aa0a880\n");
+        "ButtonText=#9aa0a880\n"
+        "[Look]\n"
+        "Border = #b4bac6\n"
+        "ComboArrow = :/varnick-skin/箭头.png\n"
+        "Empty =\n");
     ASSERT_EQ(source.error, "");
     EXPECT_EQ(source.styleSheetFile, "look.qss");
     Skin expected = sampleSkin();
@@ -130,6 +140,7 @@ TEST(SkinSourceTest, MistakesNameTheirLine) {
         {"[Skin]\nStyle = Fusion\n[Palette]\nWindow = #fff\n", "line 4: colour must be #rrggbb or #rrggbbaa"},
         {"[Skin]\nStyle = Fusion\n[Palette]\nWindow = #ffffgg\n", "line 4: colour must be #rrggbb or #rrggbbaa"},
         {"[Skin]\nStyleSheet = a.qss\n", "line 3: [Skin] names no Style"},
+        {"[Skin]\nStyle = Fusion\n[Look]\n = #ffffff\n", "line 4: look value without a name"},
     };
     for (const auto& testCase : cases) {
         EXPECT_EQ(parseSkinSource(testCase.text).error, testCase.error) << testCase.text;

@@ -91,8 +91,6 @@ private:
 QWidget* createComboBox(const ControlDef& control, QWidget* parent) {
     auto* combo = new QComboBox(parent);
     combo->setEditable(false);
-    // A list that opens below the box, as a drop-down list does, rather than a menu over it.
-    combo->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     for (std::string_view item : control.items) {
         combo->addItem(toQString(item));
     }
