@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -119,12 +118,6 @@ bool SkinLook::set(const QString& name, const QString& value) {
 SkinStyle::SkinStyle(QStyle* base, const SkinLook& look) : QProxyStyle(base), m_look(look) {
     if (!m_look.comboArrow.isEmpty()) m_arrow.load(m_look.comboArrow);
     if (!m_look.comboArrowDisabled.isEmpty()) m_arrowDisabled.load(m_look.comboArrowDisabled);
-}
-
-void SkinStyle::polish(QWidget* widget) {
-    QProxyStyle::polish(widget);
-    // A window may paint its own background (the gun maker's is white); a filled group box would cover it.
-    if (qobject_cast<QGroupBox*>(widget) != nullptr) widget->setAutoFillBackground(false);
 }
 
 // Later states win: hover, then focus, then press, then disabled.

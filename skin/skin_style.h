@@ -42,10 +42,6 @@ public:
     // Returns the look this style draws with.
     const SkinLook& look() const { return m_look; }
 
-    using QProxyStyle::polish;
-    // Group boxes stop filling their background: they show the window behind them, as framed areas do.
-    void polish(QWidget* widget) override;
-
     void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                        const QWidget* widget = nullptr) const override;
     void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
