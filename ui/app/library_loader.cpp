@@ -5,8 +5,6 @@
 #include <utility>
 #include <vector>
 
-#include "ui/app/program_directory.h"
-
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -65,9 +63,8 @@ bool isBareName(const std::string& name) {
 }
 
 struct Libraries {
-    std::map<std::string, LibraryHandle> loaded;                               // by library name
+    std::vector<std::pair<std::string, LibraryHandle>> loaded;                 // in load order, released in reverse
     std::map<std::pair<std::string, std::string>, LibraryFunction> functions;  // by library and function name
-    std::vector<LibraryHandle> loadOrder;                                      // released in reverse
 };
 
 Libraries& libraries() {
@@ -77,7 +74,9 @@ Libraries& libraries() {
 
 LibraryHandle loadLibrary(const std::filesystem::path& firstDirectory, const std::string& name) {
     Libraries& state = libraries();
-    if (const auto found = state.loaded.find(name); found != state.loaded.end()) return found->second;
+    for (const auto& [loadedName, handle] : state.loaded) {
+        if (loadedName == name) return handle;
+    }
 
     LibraryHandle handle = nullptr;
     if (isBareName(name)) {
@@ -87,16 +86,11 @@ LibraryHandle loadLibrary(const std::filesystem::path& firstDirectory, const std
     // current directory, so it finds only installed libraries).
     if (handle == nullptr) handle = openLibrary(std::filesystem::path(std::u8string(name.begin(), name.end())));
     if (handle == nullptr) return nullptr;
-    state.loaded.emplace(name, handle);
-    state.loadOrder.push_back(handle);
+    state.loaded.emplace_back(name, handle);
     return handle;
 }
 
 }  // namespace
-
-LibraryFunction bindLibraryFunction(const std::string& libraryName, const std::string& functionName) {
-    return bindLibraryFunction(programDirectory(), libraryName, functionName);
-}
 
 LibraryFunction bindLibraryFunction(const std::filesystem::path& firstDirectory, const std::string& libraryName,
                                     const std::string& functionName) {
@@ -114,10 +108,9 @@ LibraryFunction bindLibraryFunction(const std::filesystem::path& firstDirectory,
 void releaseLibraries() {
     Libraries& state = libraries();
     state.functions.clear();
-    for (auto library = state.loadOrder.rbegin(); library != state.loadOrder.rend(); ++library) {
-        closeLibrary(*library);
+    for (auto library = state.loaded.rbegin(); library != state.loaded.rend(); ++library) {
+        closeLibrary(library->second);
     }
-    state.loadOrder.clear();
     state.loaded.clear();
 }
 

@@ -9,11 +9,8 @@ namespace varnick::ui {
 using LibraryFunction = void (*)();
 
 // Returns the function functionName of the library libraryName, or nullptr if neither the library nor the
-// function can be found. The first successful call binds it: a bare name is looked for in the program
-// directory first, then by the system's ordinary library search; later calls return the stored entry.
-LibraryFunction bindLibraryFunction(const std::string& libraryName, const std::string& functionName);
-
-// As above, with firstDirectory searched in place of the program directory.
+// function can be found. The first successful call binds it: a bare name is looked for in firstDirectory (the
+// program directory) first, then by the system's ordinary library search; later calls return the stored entry.
 LibraryFunction bindLibraryFunction(const std::filesystem::path& firstDirectory, const std::string& libraryName,
                                     const std::string& functionName);
 

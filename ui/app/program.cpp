@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -30,7 +31,8 @@ private:
 };
 
 int runWindows(QApplication& application) {
-    setCurrentDirectory(programDirectory());
+    const std::filesystem::path directory = programDirectory();
+    setCurrentDirectory(directory);
 
     std::string programText;  // program-wide text: empty for the whole run, released at shutdown
     ShutdownHooks hooks;
@@ -39,7 +41,7 @@ int runWindows(QApplication& application) {
     applyDefaultFont(application);
     application.setWindowIcon(QIcon(QStringLiteral(":/icon/varnick.png")));
 
-    if (!attachSkin()) {
+    if (!attachSkin(directory)) {
         showMessage(texts::kSkinBindingFailed);
         return -1;
     }

@@ -6,7 +6,6 @@
 
 #include "skin/skin_engine.h"
 #include "ui/app/library_loader.h"
-#include "ui/app/program_directory.h"
 
 namespace varnick::ui {
 namespace {
@@ -21,10 +20,6 @@ void writeCarried(const char* resource, const std::filesystem::path& target) {
 }
 
 }  // namespace
-
-bool attachSkin() {
-    return attachSkin(programDirectory());
-}
 
 bool attachSkin(const std::filesystem::path& directory) {
     const std::filesystem::path skinFile = directory / kSkinFileName;

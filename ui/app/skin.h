@@ -14,11 +14,9 @@ inline constexpr char kSkinAttachFunction[] = "SkinH_AttachEx";
 inline constexpr char kCarriedSkinLibraryResource[] = ":/carried/jedata.dll";
 inline constexpr char kCarriedSkinFileResource[] = ":/carried/skin.she";
 
-// Writes the carried skin engine and skin into the program directory and attaches the skin; returns false if
-// SkinH_AttachEx could not be bound. A skin the engine refuses leaves the toolkit's own look and returns true.
-bool attachSkin();
-
-// As attachSkin, with directory in place of the program directory, both for writing and for binding.
-bool attachSkin(const std::filesystem::path& directory);
+// Writes the carried skin engine and skin into the program directory and attaches the skin, binding the engine
+// from that directory first; returns false if SkinH_AttachEx could not be bound. A skin the engine refuses
+// leaves the toolkit's own look and returns true.
+bool attachSkin(const std::filesystem::path& programDirectory);
 
 }  // namespace varnick::ui
