@@ -11,6 +11,7 @@
 #include "ui/app/program_directory.h"
 #include "ui/app/skin.h"
 #include "ui/texts.h"
+#include "ui/toolkit/text.h"
 #include "ui/toolkit/window.h"
 #include "ui/windows/main_menu.h"
 
@@ -63,7 +64,7 @@ int runProgram(const char* executablePath) {
         int argc = 1;
         char* argv[] = {const_cast<char*>(executablePath), nullptr};
         QApplication application(argc, argv);
-        application.setApplicationName(QString::fromUtf8(texts::kProgramName.data(), texts::kProgramName.size()));
+        application.setApplicationName(toQString(texts::kProgramName));
         code = runWindows(application);
     }
     // The skin engine's code may still be referenced by the application's style until the application is

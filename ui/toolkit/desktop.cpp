@@ -7,13 +7,10 @@
 #include <utility>
 
 #include "ui/texts.h"
+#include "ui/toolkit/text.h"
 
 namespace varnick::ui {
 namespace {
-
-QString toQString(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 void presentInMessageBox(QWidget* owner, std::string_view text) {
     QString shown = toQString(text);

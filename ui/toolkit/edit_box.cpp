@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "core/encoding.h"
+#include "ui/toolkit/text.h"
 
 namespace varnick::ui {
 namespace {
@@ -67,10 +68,6 @@ QString withoutSelection(QString text, qsizetype start, qsizetype length) {
         text.remove(start, length);
     }
     return text;
-}
-
-QString toQString(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 QString toQtLineBreaks(QString text) {

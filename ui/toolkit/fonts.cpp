@@ -1,4 +1,5 @@
 #include "ui/toolkit/fonts.h"
+#include "ui/toolkit/text.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -6,10 +7,6 @@
 
 namespace varnick::ui {
 namespace {
-
-QString toQString(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 struct Substitute {
     std::string_view face;

@@ -19,6 +19,7 @@
 #include "ui/toolkit/controls.h"
 #include "ui/toolkit/edit_box.h"
 #include "ui/toolkit/picture.h"
+#include "ui/toolkit/text.h"
 
 namespace varnick::ui {
 namespace {
@@ -35,14 +36,6 @@ constexpr int kComboListReach = 160;
 constexpr Qt::WindowFlags kWindowFlags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
-
-QString toQString(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string toStdString(const QString& text) {
-    return text.toStdString();
-}
 
 QColor toQColor(const Colour& colour) {
     return colour.isDefault ? QColor() : QColor(colour.red, colour.green, colour.blue);
