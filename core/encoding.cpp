@@ -1,17 +1,20 @@
 #include "core/encoding.h"
 
-#include <unicode/ucnv.h>
-#include <unicode/ustring.h>
+#include "core/code_page_936.h"
 
 #include <cstdint>
 #include <cstring>
-#include <memory>
 
 namespace varnick {
 
 namespace {
 
 constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+
+// The Windows table of code page 936 (which ICU follows) pairs the byte 0xFF with the private-use character
+// U+F8F5. GBK has no byte 0xFF and the plugin's reader refuses it, so neither side of that pair converts.
+constexpr std::string_view kPrivateUseOfByteFF = "\xEF\xA3\xB5";
+constexpr char kByteFF = '\xFF';
 
 bool isAscii(std::string_view text) {
     const char* p = text.data();
@@ -31,84 +34,15 @@ bool isAscii(std::string_view text) {
     return true;
 }
 
-struct ConverterCloser {
-    void operator()(UConverter* converter) const { ucnv_close(converter); }
-};
-
-// ICU 72 resolves "GBK" to windows-936-2000, the mapping of the Windows code page, without an ambiguous-alias
-// warning; the STOP callbacks make every unmappable or malformed character an error instead of a substitute.
-UConverter* codePage936Converter() {
-    thread_local const std::unique_ptr<UConverter, ConverterCloser> converter = [] {
-        UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<UConverter, ConverterCloser> opened(ucnv_open("GBK", &status));
-        if (U_FAILURE(status)) {
-            return std::unique_ptr<UConverter, ConverterCloser>();
-        }
-        ucnv_setFromUCallBack(opened.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-        ucnv_setToUCallBack(opened.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-        if (U_FAILURE(status)) {
-            return std::unique_ptr<UConverter, ConverterCloser>();
-        }
-        return opened;
-    }();
-    return converter.get();
-}
-
-std::optional<std::u16string> toUtf16(std::string_view utf8) {
-    if (!isValidUtf8(utf8) || utf8.size() > INT32_MAX) {
-        return std::nullopt;
-    }
-    std::u16string utf16(utf8.size(), u'\0');
-    int32_t length = 0;
-    UErrorCode status = U_ZERO_ERROR;
-    u_strFromUTF8(utf16.data(), static_cast<int32_t>(utf16.size()), &length, utf8.data(),
-                  static_cast<int32_t>(utf8.size()), &status);
-    if (U_FAILURE(status)) {
-        return std::nullopt;
-    }
-    utf16.resize(static_cast<std::size_t>(length));
-    return utf16;
-}
-
-// Converts UTF-16 to code page 936 into out, or only measures the result when out is null.
-std::optional<std::size_t> fromUtf16(const std::u16string& utf16, std::string* out) {
-    UConverter* converter = codePage936Converter();
-    if (converter == nullptr) {
-        return std::nullopt;
-    }
-    ucnv_resetFromUnicode(converter);
-    const auto sourceLength = static_cast<int32_t>(utf16.size());
-    UErrorCode status = U_ZERO_ERROR;
-    if (out == nullptr) {
-        const int32_t length = ucnv_fromUChars(converter, nullptr, 0, utf16.data(), sourceLength, &status);
-        if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) {
-            return std::nullopt;
-        }
-        return static_cast<std::size_t>(length);
-    }
-    // Code page 936 takes at most two bytes for each UTF-16 unit.
-    out->resize(utf16.size() * 2);
-    const int32_t length =
-        ucnv_fromUChars(converter, out->data(), static_cast<int32_t>(out->size()), utf16.data(), sourceLength, &status);
-    if (U_FAILURE(status)) {
-        return std::nullopt;
-    }
-    out->resize(static_cast<std::size_t>(length));
-    return out->size();
-}
-
 }  // namespace
 
 std::optional<std::string> toCodePage936(std::string_view utf8) {
     if (isAscii(utf8)) {
         return std::string(utf8);
     }
-    const auto utf16 = toUtf16(utf8);
-    if (!utf16) {
-        return std::nullopt;
-    }
     std::string bytes;
-    if (!fromUtf16(*utf16, &bytes)) {
+    if (!isValidUtf8(utf8) || utf8.find(kPrivateUseOfByteFF) != std::string_view::npos ||
+        !codepage936::encode(utf8, &bytes)) {
         return std::nullopt;
     }
     return bytes;
@@ -118,27 +52,10 @@ std::optional<std::string> fromCodePage936(std::string_view bytes) {
     if (isAscii(bytes)) {
         return std::string(bytes);
     }
-    UConverter* converter = codePage936Converter();
-    if (converter == nullptr || bytes.size() > INT32_MAX / 2) {
+    if (bytes.find(kByteFF) != std::string_view::npos) {
         return std::nullopt;
     }
-    ucnv_resetToUnicode(converter);
-    std::u16string utf16(bytes.size(), u'\0');
-    UErrorCode status = U_ZERO_ERROR;
-    const int32_t length = ucnv_toUChars(converter, utf16.data(), static_cast<int32_t>(utf16.size()), bytes.data(),
-                                         static_cast<int32_t>(bytes.size()), &status);
-    if (U_FAILURE(status)) {
-        return std::nullopt;
-    }
-    // Each UTF-16 unit takes at most three UTF-8 bytes.
-    std::string utf8(static_cast<std::size_t>(length) * 3, '\0');
-    int32_t utf8Length = 0;
-    u_strToUTF8(utf8.data(), static_cast<int32_t>(utf8.size()), &utf8Length, utf16.data(), length, &status);
-    if (U_FAILURE(status)) {
-        return std::nullopt;
-    }
-    utf8.resize(static_cast<std::size_t>(utf8Length));
-    return utf8;
+    return codepage936::decode(bytes);
 }
 
 bool canEncodeCodePage936(std::string_view utf8) {
@@ -149,11 +66,10 @@ std::optional<std::size_t> codePage936Length(std::string_view utf8) {
     if (isAscii(utf8)) {
         return utf8.size();
     }
-    const auto utf16 = toUtf16(utf8);
-    if (!utf16) {
+    if (!isValidUtf8(utf8) || utf8.find(kPrivateUseOfByteFF) != std::string_view::npos) {
         return std::nullopt;
     }
-    return fromUtf16(*utf16, nullptr);
+    return codepage936::encode(utf8, nullptr);
 }
 
 bool isValidUtf8(std::string_view bytes) {

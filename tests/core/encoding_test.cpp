@@ -29,6 +29,11 @@ TEST(CodePage936, ConvertsOrRefusesWithoutSubstituting) {
          std::nullopt},
         {"one bad character among good ones", "使用\xE2\x80\xA2使用", std::nullopt},
         {"replacement character", "\xEF\xBF\xBD", std::nullopt},
+        {"question mark among Chinese is a real character", "使?用", std::string("\xCA\xB9?\xD3\xC3")},
+        {"ideographic space", "\xE3\x80\x80", std::string("\xA1\xA1")},
+        {"pinyin letter of the table", "\xC3\xA0", std::string("\xA8\xA4")},
+        {"letter with only a best fit", "\xC3\xA4", std::nullopt},
+        {"private-use character the tables give byte 0xFF", "\xEF\xA3\xB5", std::nullopt},
         {"invalid UTF-8", "a\xC0\xAF", std::nullopt},
         {"truncated UTF-8", "\xE4\xBD", std::nullopt},
     };
@@ -45,9 +50,23 @@ TEST(CodePage936, ConvertsOrRefusesWithoutSubstituting) {
 }
 
 TEST(CodePage936, DecodingRefusesMalformedBytes) {
-    EXPECT_EQ(fromCodePage936("\xCA"), std::nullopt);      // lead byte without its trail byte
-    EXPECT_EQ(fromCodePage936("\x81\x7F"), std::nullopt);  // 0x7F is no trail byte
-    EXPECT_EQ(fromCodePage936("ab\xCA\xB9"), std::string("ab使"));
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::optional<std::string> utf8;
+    };
+    const Case cases[] = {
+        {"ASCII then a character", "ab\xCA\xB9", std::string("ab使")},
+        {"lead byte without its trail byte", "\xCA", std::nullopt},
+        {"lead byte before a line break", "\xCA\n", std::nullopt},
+        {"0x7F is no trail byte", "\x81\x7F", std::nullopt},
+        {"0xFF, which the tables give a private-use character", "\xFF", std::nullopt},
+        {"0xFF as a trail byte", "\x81\xFF", std::nullopt},
+        {"four-byte GB 18030 sequence", "\x81\x30\x81\x30", std::nullopt},
+    };
+    for (const Case& testCase : cases) {
+        EXPECT_EQ(fromCodePage936(testCase.bytes), testCase.utf8) << testCase.name;
+    }
 }
 
 TEST(CodePage936, LongTextRoundTrips) {
