@@ -154,6 +154,114 @@ build_qt() {
     rm -rf "$build"
 }
 
+# libyaml is built as a DLL: its header then needs no definition to say how it is linked.
+build_libyaml() {
+    local version src key build
+    version=$(source_version libyaml)
+    [[ -n $version ]] || { echo "windows: apt knows no source of libyaml" >&2; return 1; }
+    local options=(-DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON -DBUILD_TESTING=OFF)
+    key=$(printf '%s\n' "$version" "${options[*]}" "$(cat "$toolchain")" | key_of)
+    yaml_prefix=$cache/libyaml-${version//[:~]/_}-$key
+    if [[ -f $yaml_prefix/.complete ]]; then
+        echo "windows: reusing libyaml in $yaml_prefix"
+        return 0
+    fi
+    src=$(fetch_source libyaml "$version")
+    build=$cache/libyaml-build-$key
+    rm -rf "$build" "$yaml_prefix"
+    (
+        cmake -S "$src" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" "${options[@]}" \
+            -DCMAKE_INSTALL_PREFIX="$yaml_prefix"
+        cmake --build "$build" --parallel "$jobs"
+        cmake --install "$build"
+    ) >"$cache/libyaml-build.log" 2>&1 || {
+        tail -n 40 "$cache/libyaml-build.log" >&2
+        return 1
+    }
+    touch "$yaml_prefix/.complete"
+    rm -rf "$build"
+}
+
+# The build-time tools run here, so they are built for this machine.
+build_host_tools() {
+    cmake -S "$root" -B "$host_build_dir" -DCMAKE_BUILD_TYPE=Release -DVARNICK_TESTS=OFF >/dev/null
+    cmake --build "$host_build_dir" --parallel "$jobs" --target varnick_skin_pack
+}
+
+build_project() {
+    cmake -S "$root" -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_FIND_ROOT_PATH="$qt_prefix;$yaml_prefix" -DCMAKE_PREFIX_PATH="$qt_prefix;$yaml_prefix" \
+        -DQT_HOST_PATH="$qt_host_prefix" -DQT_HOST_PATH_CMAKE_DIR="$qt_host_prefix/lib/$host_multiarch/cmake" \
+        -DVARNICK_HOST_SKIN_PACK="$host_build_dir/skin/varnick_skin_pack" -DVARNICK_WERROR=ON >/dev/null
+    cmake --build "$build_dir" --parallel "$jobs"
+}
+
+# Prints the DLLs a Windows binary imports.
+imported_dlls() {
+    "$triple-objdump" -p "$1" | awk '/DLL Name:/ { print $3 }'
+}
+
+# Copies into the package the DLLs that its binaries need and that Windows does not provide.
+copy_dependencies() {
+    local package=$1 runtime_dirs=("$qt_prefix/bin" "$yaml_prefix/bin") queue=() seen=" " file dll dir found
+    runtime_dirs+=("$(dirname "$("$triple-g++-posix" -print-libgcc-file-name)")")
+    runtime_dirs+=("/usr/$triple/lib")
+    mapfile -t queue < <(find "$package" -name '*.exe' -o -name '*.dll')
+    while ((${#queue[@]})); do
+        file=${queue[0]}
+        queue=("${queue[@]:1}")
+        while read -r dll; do
+            [[ $seen == *" ${dll,,} "* ]] && continue
+            seen+="${dll,,} "
+            found=
+            for dir in "${runtime_dirs[@]}"; do
+                if [[ -f $dir/$dll ]]; then
+                    found=$dir/$dll
+                    break
+                fi
+            done
+            [[ -n $found ]] || continue  # a system DLL
+            cp "$found" "$package/"
+            queue+=("$package/$dll")
+        done < <(imported_dlls "$file")
+    done
+}
+
+make_package() {
+    local package=$build_dir/package
+    rm -rf "$package"
+    mkdir -p "$package/platforms" "$package/styles"
+    cp "$build_dir/ui/varnick.exe" "$package/"
+    cp "$qt_prefix/plugins/platforms/qwindows.dll" "$package/platforms/"
+    cp "$qt_prefix/plugins/styles/qwindowsvistastyle.dll" "$package/styles/"
+    copy_dependencies "$package"
+    "$triple-strip" --strip-unneeded "$package"/*.exe "$package"/*.dll "$package"/*/*.dll
+    mkdir -p "$dist_dir"
+    rm -f "$dist_dir/varnick-windows-x64.zip"
+    (cd "$package" && zip -qr -X "$dist_dir/varnick-windows-x64.zip" .)
+    echo "windows: wrote $dist_dir/varnick-windows-x64.zip ($(du -h "$dist_dir/varnick-windows-x64.zip" | cut -f1))"
+}
+
+run_tests() {
+    local test failed=0
+    for test in core startup makers; do
+        echo "windows: test $test"
+        VARNICK_WINDOWS_ZIP=$dist_dir/varnick-windows-x64.zip \
+            VARNICK_CORE_TESTS_EXE=$build_dir/tests/core/varnick_core_tests.exe \
+            VARNICK_WINE_CACHE=$cache \
+            bash "$root/tests/windows/${test}_test.sh" || failed=1
+    done
+    return "$failed"
+}
+
 stage packages install_missing_packages windows "$root/scripts/packages.txt" "$root/scripts/packages-windows.txt"
 stage deb-src ensure_deb_src
 stage qt build_qt
+stage libyaml build_libyaml
+stage host-tools build_host_tools
+stage cross-build build_project
+stage package make_package
+if ((run_tests)); then
+    stage tests run_tests
+fi
+echo "windows: finished in $((SECONDS - script_start)) s"

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# The core tests, built for Windows, run under wine: the code page 936 table, the definitions and the file
+# handling against the Windows implementations.
+source "$(dirname "$0")/lib.sh"
+: "${VARNICK_CORE_TESTS_EXE:?}"
+win_start
+
+if (cd "$e2e_tmp" && "$wine_bin" "$VARNICK_CORE_TESTS_EXE" --gtest_brief=1); then
+    pass "core tests under wine"
+else
+    fail "core tests under wine"
+fi
+finish

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The Windows package as a user meets it under wine: carried files beside the exe, the skin on the windows,
+# the caption, Esc, and a skin engine that cannot be bound.
+source "$(dirname "$0")/lib.sh"
+: "${VARNICK_SKIN_LIBRARY:?}" "${VARNICK_SKIN_FILE:?}"
+win_start
+
+# The skin's face colour, which fills most of the main menu when the skin is on.
+face_colour="#EEF0F4"
+
+dir=$(win_program_dir)
+win_launch "$dir"
+menu=$(e2e_wait_window "Varnick V1.4") && pass "main menu titled Varnick V1.4" || fail "main menu did not appear"
+if cmp -s "$VARNICK_SKIN_LIBRARY" "$dir/jedata.dll"; then pass "jedata.dll is the carried library"; else fail "jedata.dll differs from the built library"; fi
+if cmp -s "$VARNICK_SKIN_FILE" "$dir/皮肤.she"; then pass "皮肤.she is the carried skin"; else fail "皮肤.she differs from the built skin"; fi
+if x86_64-w64-mingw32-objdump -p "$dir/jedata.dll" | grep -qE '^\s+\[\s*[0-9]+\] SkinH_AttachEx$'; then
+    pass "jedata.dll exports SkinH_AttachEx"
+else
+    fail "jedata.dll does not export SkinH_AttachEx"
+fi
+expect_eq "most of the main menu wears the skin's face colour" "$face_colour" "$(win_main_colour "$menu")"
+
+e2e_keys "$menu" Escape
+expect_eq "exit status after Esc" 0 "$(e2e_wait_exit "$e2e_program_pid")"
+
+# A directory in place of the skin engine stops start-up with an error box and status 255 (-1).
+dir=$(win_program_dir)
+mkdir "$dir/jedata.dll"
+win_launch "$dir"
+e2e_dismiss_message && pass "error box shown for an unloadable skin engine" || fail "no error box for an unloadable skin engine"
+expect_eq "exit status after the binding failure" 255 "$(e2e_wait_exit "$e2e_program_pid")"
+expect_eq "no main menu after the binding failure" 0 "$(e2e_count_windows "Varnick V1.4")"
+
+finish
