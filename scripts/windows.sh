@@ -248,6 +248,9 @@ run_tests() {
         echo "windows: test $test"
         VARNICK_WINDOWS_ZIP=$dist_dir/varnick-windows-x64.zip \
             VARNICK_CORE_TESTS_EXE=$build_dir/tests/core/varnick_core_tests.exe \
+            VARNICK_HOLD_FILE_EXE=$build_dir/tests/windows/varnick_hold_file.exe \
+            VARNICK_SKIN_LIBRARY=$build_dir/ui/carried/jedata.dll \
+            VARNICK_SKIN_FILE=$build_dir/ui/carried/skin.she \
             VARNICK_WINE_CACHE=$cache \
             bash "$root/tests/windows/${test}_test.sh" || failed=1
     done

@@ -5,7 +5,7 @@ source "$(dirname "$0")/lib.sh"
 : "${VARNICK_CORE_TESTS_EXE:?}"
 win_start
 
-if (cd "$e2e_tmp" && "$wine_bin" "$VARNICK_CORE_TESTS_EXE" --gtest_brief=1); then
+if (cd "$e2e_tmp" && win_run "$VARNICK_CORE_TESTS_EXE" --gtest_brief=1); then
     pass "core tests under wine"
 else
     fail "core tests under wine"

@@ -18,8 +18,18 @@ export WINEPREFIX=$VARNICK_WINE_CACHE/wineprefix-$("$wine_bin" --version | tr -c
 export WINEDEBUG=-all
 # Mono and Gecko are not needed; without this, making the prefix asks to download them.
 export WINEDLLOVERRIDES="mscoree,mshtml="
-# A Chinese Windows: code page 936 is the system's ANSI code page.
-export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+# A Chinese Windows, whose ANSI code page is 936: wine takes its locale from the Unix one, made here from
+# the locales package's source so that the system's own list of locales stays as it is.
+export LOCPATH=$VARNICK_WINE_CACHE/locale
+if [[ ! -d $LOCPATH/zh_CN.UTF-8 ]]; then
+    mkdir -p "$LOCPATH"
+    localedef -i zh_CN -f UTF-8 "$LOCPATH/zh_CN.UTF-8"
+fi
+
+# Runs a program under wine in the Chinese locale.
+win_run() {
+    env LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 "$wine_bin" "$@"
+}
 
 win_cleanup() {
     "$wineserver_bin" -k 2>/dev/null || true
@@ -33,7 +43,7 @@ win_start() {
     if [[ ! -f $WINEPREFIX/.complete ]]; then
         rm -rf "$WINEPREFIX"
         mkdir -p "$WINEPREFIX"
-        "$wine_bin" wineboot --init >"$e2e_tmp/wineboot.log" 2>&1
+        win_run wineboot --init >"$e2e_tmp/wineboot.log" 2>&1
         "$wineserver_bin" -w
         touch "$WINEPREFIX/.complete"
     fi
@@ -64,7 +74,7 @@ win_launch() {
     local dir=$1 elsewhere
     elsewhere=$(mktemp -d "$e2e_tmp/elsewhere.XXXX")
     e2e_elsewhere=$elsewhere
-    (cd "$elsewhere" && exec "$wine_bin" "$dir/varnick.exe" >>"$e2e_tmp/program.log" 2>&1) &
+    (cd "$elsewhere" && exec env LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 "$wine_bin" "$dir/varnick.exe" >>"$e2e_tmp/program.log" 2>&1) &
     e2e_program_pid=$!
     e2e_pids+=("$e2e_program_pid")
 }
@@ -89,4 +99,16 @@ win_message_text() {
 win_main_colour() {
     import -window "$1" -format %c histogram:info:- 2>/dev/null |
         sort -rn | head -n 1 | grep -o '#[0-9A-Fa-f]\{6\}' | head -n 1 | tr a-f A-F
+}
+
+# Waits for a visible window of one program (by its process id) whose title is exactly the given text;
+# prints its id.
+win_wait_window_of() {
+    local pid=$1 title=$2 id
+    id=$(timeout 60 xdotool search --sync --all --onlyvisible --pid "$pid" --name "^${title}\$" 2>/dev/null | head -n 1) || true
+    if [[ -z $id ]]; then
+        echo "no window titled [$title] of process $pid appeared" >&2
+        return 1
+    fi
+    echo "$id"
 }
