@@ -8,7 +8,8 @@ class QApplication;
 
 namespace varnick::ui {
 
-// The default GUI font: a CJK sans-serif face at 12 pixels, which the definitions' stored sizes are made for.
+// The default GUI font: the system's on Windows; elsewhere a CJK sans-serif face at 12 pixels, which the
+// definitions' stored sizes are made for.
 inline constexpr std::string_view kDefaultFontFamily = "Noto Sans CJK SC";
 inline constexpr int kDefaultFontPixelSize = 12;
 
@@ -20,7 +21,8 @@ void applyDefaultFont(QApplication& application);
 QFont defaultGuiFont();
 
 // Returns the font a control asks for: the default GUI font for an empty face, or else the face at its
-// character height (internal leading excluded) and weight, with a CJK substitute where the face is missing.
+// character height (internal leading excluded) and weight, with a CJK substitute where the face is missing
+// (the system's own on Windows).
 QFont fontFor(const FontSpec& spec);
 
 }  // namespace varnick::ui
