@@ -133,19 +133,22 @@ build_qt() {
         return 0
     fi
     src=$(fetch_source qt6-base "$version")
+    # A build that stopped part-way goes on where it stopped.
     build=$cache/qt-build-$key
-    rm -rf "$build" "$qt_prefix"
+    rm -rf "$qt_prefix"
     mkdir -p "$build"
     local log=$build/build.log
     echo "windows: building Qt $version for Windows (log: $log)"
     (
         cd "$build"
-        "$src/configure" -prefix "$qt_prefix" "${qt_configure[@]}" -- \
-            -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-            -DQT_HOST_PATH_CMAKE_DIR="$qt_host_prefix/lib/$host_multiarch/cmake"
+        if [[ ! -f build.ninja ]]; then
+            "$src/configure" -prefix "$qt_prefix" "${qt_configure[@]}" -- \
+                -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+                -DQT_HOST_PATH_CMAKE_DIR="$qt_host_prefix/lib/$host_multiarch/cmake"
+        fi
         cmake --build . --parallel "$jobs"
         cmake --install .
-    ) >"$log" 2>&1 || {
+    ) >>"$log" 2>&1 || {
         tail -n 40 "$log" >&2
         echo "windows: the Qt build failed; the whole log is $log" >&2
         return 1
