@@ -13,16 +13,16 @@ win_start
 
 dir=$(win_program_dir)
 win_launch "$dir"
-menu=$(e2e_wait_window "Varnick V1.4")
+menu=$(win_wait_window "Varnick V1.4")
 import -window "$menu" "$root/docs/windows_main_menu.png"
 
-e2e_keys "$menu" space
-gun=$(e2e_wait_window "Varnick - 枪械制作")
-e2e_click "$gun" 280 496
+win_keys "$menu" space
+gun=$(win_wait_window "Varnick - 枪械制作")
+win_click "$gun" 280 496
 import -window "$gun" "$root/docs/windows_gun_maker.png"
 
-e2e_keys "$menu" Tab Tab Tab Tab Tab space
-thrower=$(e2e_wait_window "Varnick - 投掷型武器制作")
-e2e_click "$thrower" 116 452
+win_keys "$menu" Tab Tab Tab Tab Tab space
+thrower=$(win_wait_window "Varnick - 投掷型武器制作")
+win_click "$thrower" 116 452
 import -window "$thrower" "$root/docs/windows_throwable_maker.png"
 echo "windows_screenshots: wrote docs/windows_main_menu.png, docs/windows_gun_maker.png, docs/windows_throwable_maker.png"

@@ -8,7 +8,7 @@ win_start
 # Beside the package's DLLs: the compiler runtime and libyaml.
 dir=$(win_program_dir)
 cp "$VARNICK_CORE_TESTS_EXE" "$dir/"
-if (cd "$e2e_tmp" && win_run "$dir/$(basename "$VARNICK_CORE_TESTS_EXE")" --gtest_brief=1); then
+if (cd "$win_tmp" && win_run "$dir/$(basename "$VARNICK_CORE_TESTS_EXE")" --gtest_brief=1); then
     pass "core tests under wine"
 else
     fail "core tests under wine"

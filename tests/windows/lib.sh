@@ -1,12 +1,46 @@
 #!/usr/bin/env bash
-# Helpers for the Windows package's tests under wine: the X server and checks of tests/e2e/lib.sh, a wine
-# prefix of our own made once in the cache, and the package unpacked into fresh server directories.
+# Helpers for the Windows package's tests under wine: a private X server, a wine prefix of our own made once
+# in the cache, the package unpacked into fresh server directories, and xdotool/xclip to drive and read it.
 set -euo pipefail
 
 : "${VARNICK_WINDOWS_ZIP:?VARNICK_WINDOWS_ZIP must name the package}"
 : "${VARNICK_WINE_CACHE:?VARNICK_WINE_CACHE must name a directory for the wine prefix}"
-VARNICK_EXE=$VARNICK_WINDOWS_ZIP
-source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
+
+win_failures=0
+win_tmp=$(mktemp -d)
+win_pids=()
+
+fail() {
+    echo "FAIL: $*" >&2
+    win_failures=$((win_failures + 1))
+}
+
+pass() { echo "ok: $*"; }
+
+# Compares two values and reports the outcome under a description.
+expect_eq() {
+    local description=$1 expected=$2 actual=$3
+    if [[ $expected == "$actual" ]]; then pass "$description"; else fail "$description: expected [$expected], got [$actual]"; fi
+}
+
+finish() {
+    if ((win_failures)); then
+        echo "$win_failures check(s) failed" >&2
+        exit 1
+    fi
+    echo "all checks passed"
+}
+
+# Runs a command every tenth of a second until it succeeds or the deadline (in seconds) has passed; returns
+# whether it succeeded.
+win_wait_until() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.1
+    done
+}
 
 # The wine64 binary itself: the wine wrapper would look for the 32-bit wine first and warn.
 wine_bin=/usr/lib/wine/wine64
@@ -32,18 +66,34 @@ win_run() {
 }
 
 win_cleanup() {
+    local pid
     "$wineserver_bin" -k 2>/dev/null || true
-    e2e_cleanup
+    for pid in "${win_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$win_tmp"
 }
 trap win_cleanup EXIT
 
+# Starts a private Xvfb, which picks a free display itself and writes its number once it accepts connections,
+# and exports DISPLAY.
+win_start_x() {
+    local display_file=$win_tmp/display
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >"$win_tmp/xvfb.log" 2>&1 &
+    win_pids+=($!)
+    if ! win_wait_until 30 test -s "$display_file"; then
+        echo "Xvfb did not start" >&2
+        exit 1
+    fi
+    export DISPLAY=":$(cat "$display_file")"
+}
+
 # Starts the X server and makes the wine prefix the first time.
 win_start() {
-    e2e_start_x
+    win_start_x
     if [[ ! -f $WINEPREFIX/.complete ]]; then
         rm -rf "$WINEPREFIX"
         mkdir -p "$WINEPREFIX"
-        win_run wineboot --init >"$e2e_tmp/wineboot.log" 2>&1
+        win_run wineboot --init >"$win_tmp/wineboot.log" 2>&1
         "$wineserver_bin" -w
         touch "$WINEPREFIX/.complete"
     fi
@@ -59,56 +109,94 @@ win_path() {
 win_program_dir() {
     local dir
     if (($#)); then
-        dir=$e2e_tmp/$1
+        dir=$win_tmp/$1
         mkdir -p "$dir"
     else
-        dir=$(mktemp -d "$e2e_tmp/server.XXXX")
+        dir=$(mktemp -d "$win_tmp/server.XXXX")
     fi
     unzip -q "$VARNICK_WINDOWS_ZIP" -d "$dir"
     echo "$dir"
 }
 
-# Starts varnick.exe of a server directory from another working directory; sets e2e_program_pid and
-# e2e_elsewhere, that working directory.
+# Starts varnick.exe of a server directory from another working directory; sets win_program_pid and
+# win_elsewhere, that working directory.
 win_launch() {
     local dir=$1 elsewhere
-    elsewhere=$(mktemp -d "$e2e_tmp/elsewhere.XXXX")
-    e2e_elsewhere=$elsewhere
-    (cd "$elsewhere" && exec env LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 "$wine_bin" "$dir/varnick.exe" >>"$e2e_tmp/program.log" 2>&1) &
-    e2e_program_pid=$!
-    e2e_pids+=("$e2e_program_pid")
+    elsewhere=$(mktemp -d "$win_tmp/elsewhere.XXXX")
+    win_elsewhere=$elsewhere
+    (cd "$elsewhere" && exec env LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 "$wine_bin" "$dir/varnick.exe" >>"$win_tmp/program.log" 2>&1) &
+    win_program_pid=$!
+    win_pids+=("$win_program_pid")
 }
 
-# Waits until a window shows a message box and returns the box's text, copied with Ctrl+C; then closes it.
+# Waits for a visible window of a process (by default the program last started) whose title is exactly the
+# given text; prints its id.
+win_wait_window() {
+    local title=$1 pid=${2:-$win_program_pid} id
+    id=$(timeout 60 xdotool search --sync --all --onlyvisible --pid "$pid" --name "^${title}\$" 2>/dev/null | head -n 1) || true
+    if [[ -z $id ]]; then
+        echo "no window titled [$title] of process $pid appeared" >&2
+        cat "$win_tmp/program.log" >&2 || true
+        return 1
+    fi
+    echo "$id"
+}
+
+# Prints how many visible windows of the program last started carry exactly the given title.
+win_count_windows() {
+    { xdotool search --all --onlyvisible --pid "$win_program_pid" --name "^$1\$" 2>/dev/null || true; } | wc -l
+}
+
+# Gives a window the keyboard focus and presses keys in it.
+win_keys() {
+    local id=$1
+    shift
+    xdotool windowfocus --sync "$id"
+    xdotool key --delay 80 "$@"
+}
+
+# Clicks the left button at a position in a window's client area.
+win_click() {
+    local id=$1 x=$2 y=$3
+    xdotool mousemove --sync --window "$id" "$x" "$y" click 1
+}
+
+win_clipboard_has_text() {
+    [[ -n $(timeout 5 xclip -o -selection clipboard 2>/dev/null) ]]
+}
+
+win_window_gone() {
+    ! xdotool getwindowname "$1" >/dev/null 2>&1 || ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable
+}
+
+# Waits for a message box of a process (by default the program last started) and prints its text, which the
+# box copies to the clipboard on Ctrl+C as it does on Windows; then closes it with Enter.
 win_message_text() {
     local id
-    id=$(e2e_wait_window Varnick) || return 1
-    : | xclip -selection clipboard
-    e2e_keys "$id" ctrl+c
-    local tries
-    for tries in $(seq 100); do
-        if [[ -n $(timeout 5 xclip -o -selection clipboard 2>/dev/null) ]]; then break; fi
-        sleep 0.1
-    done
+    id=$(win_wait_window Varnick "${1:-$win_program_pid}") || return 1
+    printf '' | xclip -selection clipboard
+    win_keys "$id" ctrl+c
+    win_wait_until 10 win_clipboard_has_text || true
     timeout 5 xclip -o -selection clipboard 2>/dev/null || true
-    e2e_keys "$id" Return
-    timeout 20 bash -c "while xdotool search --onlyvisible --name '^Varnick\$' >/dev/null 2>&1; do sleep 0.1; done"
+    win_keys "$id" Return
+    win_wait_until 20 win_window_gone "$id" || echo "the message box stayed open" >&2
 }
+
+# Waits for the program last started to end and sets win_status to its exit status, or to "timeout". It runs
+# in this shell, never in a command substitution, which cannot wait for this shell's children.
+win_wait_exit() {
+    if ! win_wait_until 30 win_ended "$win_program_pid"; then
+        win_status=timeout
+        return 0
+    fi
+    win_status=0
+    wait "$win_program_pid" || win_status=$?
+}
+
+win_ended() { ! kill -0 "$1" 2>/dev/null; }
 
 # Prints the colour most of a window's pixels have, as #RRGGBB.
 win_main_colour() {
     import -window "$1" -format %c histogram:info:- 2>/dev/null |
         sort -rn | head -n 1 | grep -o '#[0-9A-Fa-f]\{6\}' | head -n 1 | tr a-f A-F
-}
-
-# Waits for a visible window of one program (by its process id) whose title is exactly the given text;
-# prints its id.
-win_wait_window_of() {
-    local pid=$1 title=$2 id
-    id=$(timeout 60 xdotool search --sync --all --onlyvisible --pid "$pid" --name "^${title}\$" 2>/dev/null | head -n 1) || true
-    if [[ -z $id ]]; then
-        echo "no window titled [$title] of process $pid appeared" >&2
-        return 1
-    fi
-    echo "$id"
 }

@@ -16,16 +16,16 @@ duplicate="配置文件中已有同名武器!请换一个枪械名称再写入!"
 
 open_gun_maker() {
     local menu
-    menu=$(e2e_wait_window "Varnick V1.4") || return 1
-    e2e_keys "$menu" space # the focus starts on the guns button
-    e2e_wait_window "Varnick - 枪械制作"
+    menu=$(win_wait_window "Varnick V1.4") || return 1
+    win_keys "$menu" space # the focus starts on the guns button
+    win_wait_window "Varnick - 枪械制作"
 }
 
-# Presses generate and add in a gun maker; prints the text of the message that follows.
+# Presses generate and add in a gun maker of a process; prints the text of the message that follows.
 generate_and_add() {
-    e2e_click "$1" "${generate[@]}"
-    e2e_click "$1" "${add[@]}"
-    win_message_text
+    win_click "$1" "${generate[@]}"
+    win_click "$1" "${add[@]}"
+    win_message_text "${2:-$win_program_pid}"
 }
 
 # Checks that a message box's copied text holds the expected message.
@@ -34,13 +34,13 @@ expect_message() {
     if [[ $actual == *"$expected"* ]]; then pass "$description"; else fail "$description: no [$expected] in [$actual]"; fi
 }
 
-# Makes a server directory with an ASCII weapons file; sets weapons and copies its bytes to $e2e_tmp/before.
+# Makes a server directory with an ASCII weapons file; sets weapons and copies its bytes to $win_tmp/before.
 server_with_weapons() {
     dir=$(win_program_dir "$1")
     mkdir -p "$dir/plugins/CrackShot/weapons"
     weapons=$dir/plugins/CrackShot/weapons/defaultWeapons.yml
     printf 'AK47:\r\n    Item_Information:\r\n        Item_Type: 418\r\n' >"$weapons"
-    cp "$weapons" "$e2e_tmp/before"
+    cp "$weapons" "$win_tmp/before"
 }
 
 # A path with Chinese characters and a blank; the definition is appended as code page 936 bytes.
@@ -48,47 +48,45 @@ server_with_weapons "服务器 一号"
 win_launch "$dir"
 gun=$(open_gun_maker) && pass "guns button opens the gun maker" || fail "gun maker did not open"
 expect_message "adding reports success" "$added" "$(generate_and_add "$gun")"
-{ cat "$e2e_tmp/before"; iconv -f UTF-8 -t GBK "$fixtures/gun_initial.txt"; } >"$e2e_tmp/expected"
-if cmp -s "$e2e_tmp/expected" "$weapons"; then
+{ cat "$win_tmp/before"; iconv -f UTF-8 -t GBK "$fixtures/gun_initial.txt"; } >"$win_tmp/expected"
+if cmp -s "$win_tmp/expected" "$weapons"; then
     pass "weapons file grew by exactly the definition, in code page 936"
 else
     fail "weapons file is not its former bytes plus the definition"
     od -c "$weapons" | tail -5 >&2
 fi
-cp "$weapons" "$e2e_tmp/after_first"
+cp "$weapons" "$win_tmp/after_first"
 
 # Another program holds the file open without write sharing: the addition fails and the file keeps its bytes.
-exec {holder}> >(cd "$e2e_tmp" && win_run "$VARNICK_HOLD_FILE_EXE" "$(win_path "$weapons")" >"$e2e_tmp/held" 2>&1)
-for _ in $(seq 300); do
-    [[ $(cat "$e2e_tmp/held" 2>/dev/null) == held* ]] && break
-    sleep 0.1
-done
-expect_eq "the other program holds the weapons file" held "$(head -n 1 "$e2e_tmp/held")"
-e2e_click "$gun" "${add[@]}"
+exec {holder}> >(cd "$win_tmp" && win_run "$VARNICK_HOLD_FILE_EXE" "$(win_path "$weapons")" >"$win_tmp/held" 2>&1)
+held() { [[ $(head -n 1 "$win_tmp/held" 2>/dev/null) == held* ]]; }
+win_wait_until 60 held || true
+expect_eq "the other program holds the weapons file" held "$(head -n 1 "$win_tmp/held" | tr -d '\r')"
+win_click "$gun" "${add[@]}"
 expect_message "adding to a file held open reports the failure" "$write_failed" "$(win_message_text)"
-if cmp -s "$e2e_tmp/after_first" "$weapons"; then pass "held file keeps its former bytes"; else fail "held file changed"; fi
+if cmp -s "$win_tmp/after_first" "$weapons"; then pass "held file keeps its former bytes"; else fail "held file changed"; fi
 exec {holder}>&-
-kill "$e2e_program_pid" 2>/dev/null || true
-wait "$e2e_program_pid" 2>/dev/null || true
+kill "$win_program_pid" 2>/dev/null || true
+wait "$win_program_pid" 2>/dev/null || true
 
 # Two copies of the program side by side in one server directory: the second starts while the first runs
 # (and has the skin engine loaded), the first adds the gun, and the second, reading the file afresh, refuses
 # the same name.
 server_with_weapons "两份"
 win_launch "$dir"
-first=$e2e_program_pid
-first_menu=$(win_wait_window_of "$first" "Varnick V1.4") && pass "the first copy starts" || fail "the first copy did not start"
+first=$win_program_pid
+first_menu=$(win_wait_window "Varnick V1.4" "$first") && pass "the first copy starts" || fail "the first copy did not start"
 win_launch "$dir"
-second=$e2e_program_pid
-second_menu=$(win_wait_window_of "$second" "Varnick V1.4") && pass "the second copy starts beside it" || fail "the second copy did not start"
-e2e_keys "$first_menu" space
-first_gun=$(win_wait_window_of "$first" "Varnick - 枪械制作")
-expect_message "the first copy adds" "$added" "$(generate_and_add "$first_gun")"
-e2e_keys "$second_menu" space
-second_gun=$(win_wait_window_of "$second" "Varnick - 枪械制作")
-expect_message "the second copy refuses the same name" "$duplicate" "$(generate_and_add "$second_gun")"
-{ cat "$e2e_tmp/before"; iconv -f UTF-8 -t GBK "$fixtures/gun_initial.txt"; } >"$e2e_tmp/expected"
-if cmp -s "$e2e_tmp/expected" "$weapons"; then pass "the file holds the definition once"; else fail "the file is wrong after two copies"; fi
+second=$win_program_pid
+second_menu=$(win_wait_window "Varnick V1.4" "$second") && pass "the second copy starts beside it" || fail "the second copy did not start"
+win_keys "$first_menu" space
+first_gun=$(win_wait_window "Varnick - 枪械制作" "$first")
+expect_message "the first copy adds" "$added" "$(generate_and_add "$first_gun" "$first")"
+win_keys "$second_menu" space
+second_gun=$(win_wait_window "Varnick - 枪械制作" "$second")
+expect_message "the second copy refuses the same name" "$duplicate" "$(generate_and_add "$second_gun" "$second")"
+{ cat "$win_tmp/before"; iconv -f UTF-8 -t GBK "$fixtures/gun_initial.txt"; } >"$win_tmp/expected"
+if cmp -s "$win_tmp/expected" "$weapons"; then pass "the file holds the definition once"; else fail "the file is wrong after two copies"; fi
 kill "$first" "$second" 2>/dev/null || true
 wait "$first" "$second" 2>/dev/null || true
 

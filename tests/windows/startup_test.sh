@@ -10,7 +10,7 @@ face_colour="#EEF0F4"
 
 dir=$(win_program_dir)
 win_launch "$dir"
-menu=$(e2e_wait_window "Varnick V1.4") && pass "main menu titled Varnick V1.4" || fail "main menu did not appear"
+menu=$(win_wait_window "Varnick V1.4") && pass "main menu titled Varnick V1.4" || fail "main menu did not appear"
 if cmp -s "$VARNICK_SKIN_LIBRARY" "$dir/jedata.dll"; then pass "jedata.dll is the carried library"; else fail "jedata.dll differs from the built library"; fi
 if cmp -s "$VARNICK_SKIN_FILE" "$dir/皮肤.she"; then pass "皮肤.she is the carried skin"; else fail "皮肤.she differs from the built skin"; fi
 if x86_64-w64-mingw32-objdump -p "$dir/jedata.dll" | grep -qE '^\s+\[\s*[0-9]+\] SkinH_AttachEx$'; then
@@ -20,15 +20,18 @@ else
 fi
 expect_eq "most of the main menu wears the skin's face colour" "$face_colour" "$(win_main_colour "$menu")"
 
-e2e_keys "$menu" Escape
-expect_eq "exit status after Esc" 0 "$(e2e_wait_exit "$e2e_program_pid")"
+win_keys "$menu" Escape
+win_wait_exit
+expect_eq "exit status after Esc" 0 "$win_status"
 
 # A directory in place of the skin engine stops start-up with an error box and status 255 (-1).
 dir=$(win_program_dir)
 mkdir "$dir/jedata.dll"
 win_launch "$dir"
-e2e_dismiss_message && pass "error box shown for an unloadable skin engine" || fail "no error box for an unloadable skin engine"
-expect_eq "exit status after the binding failure" 255 "$(e2e_wait_exit "$e2e_program_pid")"
-expect_eq "no main menu after the binding failure" 0 "$(e2e_count_windows "Varnick V1.4")"
+message=$(win_message_text)
+[[ -n $message ]] && pass "error box shown for an unloadable skin engine" || fail "no error box for an unloadable skin engine"
+win_wait_exit
+expect_eq "exit status after the binding failure" 255 "$win_status"
+expect_eq "no main menu after the binding failure" 0 "$(win_count_windows "Varnick V1.4")"
 
 finish
