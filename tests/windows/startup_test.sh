@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The Windows package as a user meets it under wine: carried files beside the exe, the skin on the windows,
-# the caption, Esc, and a skin engine that cannot be bound.
+# The Windows package as a user meets it under wine: the exe's icon, version and manifest, carried files beside
+# the exe, the skin on the windows, the caption, Esc, and a skin engine that cannot be bound.
 source "$(dirname "$0")/lib.sh"
 : "${VARNICK_SKIN_LIBRARY:?}" "${VARNICK_SKIN_FILE:?}"
 win_start
@@ -18,6 +18,10 @@ if x86_64-w64-mingw32-objdump -p "$dir/jedata.dll" | grep -qE '^\s+\[\s*[0-9]+\]
 else
     fail "jedata.dll does not export SkinH_AttachEx"
 fi
+resources=$(x86_64-w64-mingw32-windres -i "$dir/varnick.exe" -O rc 2>/dev/null || true)
+for resource in '"DEFAULT_ICON" 14 /* RT_GROUP_ICON */' '1 24 /* RT_MANIFEST */' 'VALUE "FileVersion", "1.4.'; do
+    if [[ $resources == *"$resource"* ]]; then pass "varnick.exe carries [$resource]"; else fail "varnick.exe lacks [$resource]"; fi
+done
 expect_eq "most of the main menu wears the skin's face colour" "$face_colour" "$(win_main_colour "$menu")"
 
 win_keys "$menu" Escape
