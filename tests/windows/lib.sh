@@ -158,7 +158,7 @@ win_keys() {
 # Clicks the left button at a position in a window's client area.
 win_click() {
     local id=$1 x=$2 y=$3
-    xdotool mousemove --sync --window "$id" "$x" "$y" click 1
+    xdotool mousemove --window "$id" "$x" "$y" click 1
 }
 
 win_clipboard_has_text() {
