@@ -195,6 +195,13 @@ win_wait_exit() {
 
 win_ended() { ! kill -0 "$1" 2>/dev/null; }
 
+# Ends programs (by default the one last started) and waits for them.
+win_stop() {
+    (($#)) || set -- "$win_program_pid"
+    kill "$@" 2>/dev/null || true
+    wait "$@" 2>/dev/null || true
+}
+
 # Prints the colour most of a window's pixels have, as #RRGGBB.
 win_main_colour() {
     import -window "$1" -format %c histogram:info:- 2>/dev/null |

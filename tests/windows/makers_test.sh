@@ -55,19 +55,25 @@ else
     fail "weapons file is not its former bytes plus the definition"
     od -c "$weapons" | tail -5 >&2
 fi
-cp "$weapons" "$win_tmp/after_first"
+win_stop
 
-# Another program holds the file open without write sharing: the addition fails and the file keeps its bytes.
+# Another program holds the file open without write sharing: the addition fails and the file keeps its
+# bytes; once it lets go, the same addition goes through.
+server_with_weapons "占用"
+win_launch "$dir"
+gun=$(open_gun_maker)
 exec {holder}> >(cd "$win_tmp" && win_run "$VARNICK_HOLD_FILE_EXE" "$(win_path "$weapons")" >"$win_tmp/held" 2>&1)
+holder_pid=$!
 held() { [[ $(head -n 1 "$win_tmp/held" 2>/dev/null) == held* ]]; }
 win_wait_until 60 held || true
 expect_eq "the other program holds the weapons file" held "$(head -n 1 "$win_tmp/held" | tr -d '\r')"
-win_click "$gun" "${add[@]}"
-expect_message "adding to a file held open reports the failure" "$write_failed" "$(win_message_text)"
-if cmp -s "$win_tmp/after_first" "$weapons"; then pass "held file keeps its former bytes"; else fail "held file changed"; fi
+expect_message "adding to a file held open reports the failure" "$write_failed" "$(generate_and_add "$gun")"
+if cmp -s "$win_tmp/before" "$weapons"; then pass "held file keeps its former bytes"; else fail "held file changed"; fi
 exec {holder}>&-
-kill "$win_program_pid" 2>/dev/null || true
-wait "$win_program_pid" 2>/dev/null || true
+win_wait_until 30 win_ended "$holder_pid" || fail "the other program did not let go"
+win_click "$gun" "${add[@]}"
+expect_message "once let go, the addition goes through" "$added" "$(win_message_text)"
+win_stop
 
 # Two copies of the program side by side in one server directory: the second starts while the first runs
 # (and has the skin engine loaded), the first adds the gun, and the second, reading the file afresh, refuses
@@ -87,7 +93,6 @@ second_gun=$(win_wait_window "Varnick - 枪械制作" "$second")
 expect_message "the second copy refuses the same name" "$duplicate" "$(generate_and_add "$second_gun" "$second")"
 { cat "$win_tmp/before"; iconv -f UTF-8 -t GBK "$fixtures/gun_initial.txt"; } >"$win_tmp/expected"
 if cmp -s "$win_tmp/expected" "$weapons"; then pass "the file holds the definition once"; else fail "the file is wrong after two copies"; fi
-kill "$first" "$second" 2>/dev/null || true
-wait "$first" "$second" 2>/dev/null || true
+win_stop "$first" "$second"
 
 finish
