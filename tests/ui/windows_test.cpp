@@ -15,20 +15,21 @@
 #include "core/gun_definition.h"
 #include "core/messages.h"
 #include "core/throwable_definition.h"
+#include "tests/ui/toolkit_test_support.h"
 #include "ui/texts.h"
 #include "ui/toolkit/window.h"
 #include "ui/windows/gun_maker.h"
 #include "ui/windows/main_menu.h"
 #include "ui/windows/throwable_maker.h"
-#include "tests/ui/toolkit_test_support.h"
 
 using namespace varnick;
 using namespace varnick::ui;
 
 namespace {
 
-QString q(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
-
+QString q(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
 
 }  // namespace
 
@@ -216,11 +217,11 @@ private Q_SLOTS:
     void gunFocusOrder_data() {
         QTest::addColumn<QStringList>("checks");
         QTest::addColumn<QStringList>("order");
-        const QStringList base{u"编辑框_结果"_qs, u"按钮2"_qs, u"按钮3"_qs, u"编辑框_名称"_qs, u"编辑框_手持名称"_qs,
-                               u"编辑框_介绍"_qs, u"选择框1"_qs, u"编辑框_射程"_qs, u"编辑框_威力"_qs, u"编辑框_枪械ID"_qs,
-                               u"按钮1"_qs, u"编辑框4"_qs, u"选择框2"_qs, u"组合框1"_qs, u"编辑框_射出数量"_qs,
-                               u"选择框_双枪"_qs, u"编辑框_后坐力"_qs, u"编辑框_子弹精准"_qs, u"按钮4"_qs,
-                               u"选择框_双枪1"_qs};
+        const QStringList base{u"编辑框_结果"_qs,     u"按钮2"_qs,           u"按钮3"_qs,           u"编辑框_名称"_qs,
+                               u"编辑框_手持名称"_qs, u"编辑框_介绍"_qs,     u"选择框1"_qs,         u"编辑框_射程"_qs,
+                               u"编辑框_威力"_qs,     u"编辑框_枪械ID"_qs,   u"按钮1"_qs,           u"编辑框4"_qs,
+                               u"选择框2"_qs,         u"组合框1"_qs,         u"编辑框_射出数量"_qs, u"选择框_双枪"_qs,
+                               u"编辑框_后坐力"_qs,   u"编辑框_子弹精准"_qs, u"按钮4"_qs,           u"选择框_双枪1"_qs};
         QTest::newRow("as opened, wrapping round") << QStringList{} << (base + QStringList{base.first()});
         QStringList ammo = base;
         ammo.insert(ammo.indexOf(u"编辑框_射程"_qs), u"编辑框_子弹数量"_qs);
@@ -268,10 +269,21 @@ private Q_SLOTS:
 
     void throwableTabOrder() {
         open(throwableMakerWindow());
-        const QStringList order{u"编辑框_名称"_qs, u"编辑框_手持名称"_qs, u"编辑框_武器介绍"_qs, u"编辑框_结果"_qs,
-                                u"编辑框_爆炸威力"_qs, u"编辑框_爆炸范围"_qs, u"按钮1"_qs, u"编辑框_物品ID"_qs,
-                                u"编辑框_爆炸延迟"_qs, u"编辑框_发出去的数量"_qs, u"编辑框_发出去的东西ID"_qs,
-                                u"编辑框_炸弹投掷力度"_qs, u"编辑框_音效"_qs, u"编辑框_杀人信息"_qs, u"编辑框_名称"_qs};
+        const QStringList order{u"编辑框_名称"_qs,
+                                u"编辑框_手持名称"_qs,
+                                u"编辑框_武器介绍"_qs,
+                                u"编辑框_结果"_qs,
+                                u"编辑框_爆炸威力"_qs,
+                                u"编辑框_爆炸范围"_qs,
+                                u"按钮1"_qs,
+                                u"编辑框_物品ID"_qs,
+                                u"编辑框_爆炸延迟"_qs,
+                                u"编辑框_发出去的数量"_qs,
+                                u"编辑框_发出去的东西ID"_qs,
+                                u"编辑框_炸弹投掷力度"_qs,
+                                u"编辑框_音效"_qs,
+                                u"编辑框_杀人信息"_qs,
+                                u"编辑框_名称"_qs};
         QCOMPARE(tabWalk(int(order.size())), order);
     }
 

@@ -27,7 +27,9 @@ inline constexpr Colour kBlack{false, 0, 0, 0};
 inline constexpr Colour kWhite{false, 255, 255, 255};
 
 // Returns the RGB colour with the given channels.
-constexpr Colour rgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue) { return {false, red, green, blue}; }
+constexpr Colour rgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+    return {false, red, green, blue};
+}
 
 // A font of its own: face name, character height in pixels (internal leading excluded) and weight.
 // An empty face means the default GUI font.
@@ -103,15 +105,33 @@ struct ControlDef {
     Colour textColour = kBlack;
 
     // Modifiers for the table rows; each returns a changed copy.
-    constexpr ControlDef hidden() const { return with([](ControlDef& c) { c.visible = false; }); }
-    constexpr ControlDef disabled() const { return with([](ControlDef& c) { c.enabled = false; }); }
-    constexpr ControlDef multiLineBox() const { return with([](ControlDef& c) { c.multiLine = true; }); }
-    constexpr ControlDef readOnly() const { return with([](ControlDef& c) { c.inputMode = InputMode::ReadOnly; }); }
-    constexpr ControlDef integerText() const { return with([](ControlDef& c) { c.inputMode = InputMode::Integer; }); }
-    constexpr ControlDef maxBytes(int n) const { return with([n](ControlDef& c) { c.maxLength = n; }); }
-    constexpr ControlDef withFont(FontSpec f) const { return with([f](ControlDef& c) { c.font = f; }); }
-    constexpr ControlDef wrapping() const { return with([](ControlDef& c) { c.wordWrap = true; }); }
-    constexpr ControlDef coloured(Colour k) const { return with([k](ControlDef& c) { c.textColour = k; }); }
+    constexpr ControlDef hidden() const {
+        return with([](ControlDef& c) { c.visible = false; });
+    }
+    constexpr ControlDef disabled() const {
+        return with([](ControlDef& c) { c.enabled = false; });
+    }
+    constexpr ControlDef multiLineBox() const {
+        return with([](ControlDef& c) { c.multiLine = true; });
+    }
+    constexpr ControlDef readOnly() const {
+        return with([](ControlDef& c) { c.inputMode = InputMode::ReadOnly; });
+    }
+    constexpr ControlDef integerText() const {
+        return with([](ControlDef& c) { c.inputMode = InputMode::Integer; });
+    }
+    constexpr ControlDef maxBytes(int n) const {
+        return with([n](ControlDef& c) { c.maxLength = n; });
+    }
+    constexpr ControlDef withFont(FontSpec f) const {
+        return with([f](ControlDef& c) { c.font = f; });
+    }
+    constexpr ControlDef wrapping() const {
+        return with([](ControlDef& c) { c.wordWrap = true; });
+    }
+    constexpr ControlDef coloured(Colour k) const {
+        return with([k](ControlDef& c) { c.textColour = k; });
+    }
 
 private:
     template <typename Change>
@@ -130,24 +150,33 @@ constexpr ControlDef groupBox(std::string_view name, Geometry g, std::string_vie
     return {.kind = ControlKind::GroupBox, .name = name, .geometry = g, .text = caption};
 }
 constexpr ControlDef button(std::string_view name, std::string_view parent, Geometry g, std::string_view caption) {
-    return {.kind = ControlKind::Button, .name = name, .parent = parent, .geometry = g, .text = caption, .tabStop = true};
+    return {
+        .kind = ControlKind::Button, .name = name, .parent = parent, .geometry = g, .text = caption, .tabStop = true};
 }
 constexpr ControlDef pictureButton(std::string_view name, std::string_view parent, Geometry g,
                                    std::string_view picture) {
-    return {.kind = ControlKind::Button, .name = name, .parent = parent, .geometry = g, .tabStop = true,
+    return {.kind = ControlKind::Button,
+            .name = name,
+            .parent = parent,
+            .geometry = g,
+            .tabStop = true,
             .picture = picture};
 }
 constexpr ControlDef checkBox(std::string_view name, std::string_view parent, Geometry g, std::string_view caption) {
-    return {.kind = ControlKind::CheckBox, .name = name, .parent = parent, .geometry = g, .text = caption,
-            .tabStop = true};
+    return {
+        .kind = ControlKind::CheckBox, .name = name, .parent = parent, .geometry = g, .text = caption, .tabStop = true};
 }
 constexpr ControlDef comboBox(std::string_view name, std::string_view parent, Geometry g,
                               std::span<const std::string_view> items, int currentIndex) {
-    return {.kind = ControlKind::ComboBox, .name = name, .parent = parent, .geometry = g, .tabStop = true,
-            .items = items, .currentIndex = currentIndex};
+    return {.kind = ControlKind::ComboBox,
+            .name = name,
+            .parent = parent,
+            .geometry = g,
+            .tabStop = true,
+            .items = items,
+            .currentIndex = currentIndex};
 }
-constexpr ControlDef transLabel(std::string_view name, std::string_view parent, Geometry g,
-                                std::string_view caption) {
+constexpr ControlDef transLabel(std::string_view name, std::string_view parent, Geometry g, std::string_view caption) {
     return {.kind = ControlKind::TransLabel, .name = name, .parent = parent, .geometry = g, .text = caption};
 }
 

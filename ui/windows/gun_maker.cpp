@@ -10,7 +10,9 @@
 namespace varnick::ui {
 namespace {
 
-bool doNothing(Window&, const Event&) { return true; }
+bool doNothing(Window&, const Event&) {
+    return true;
+}
 
 bool onGenerate(Window& window, const Event&) {
     GunValues values;
@@ -138,12 +140,17 @@ constexpr Binding kBindings[] = {
 };
 // clang-format on
 
-constexpr WindowDef kGunMaker{
-    .caption = "Varnick - 枪械制作", .width = 940, .height = 561, .background = kWhite,
-    .controls = kControls, .bindings = kBindings};
+constexpr WindowDef kGunMaker{.caption = "Varnick - 枪械制作",
+                              .width = 940,
+                              .height = 561,
+                              .background = kWhite,
+                              .controls = kControls,
+                              .bindings = kBindings};
 
 }  // namespace
 
-const WindowDef& gunMakerWindow() { return kGunMaker; }
+const WindowDef& gunMakerWindow() {
+    return kGunMaker;
+}
 
 }  // namespace varnick::ui

@@ -59,12 +59,17 @@ constexpr Binding kBindings[] = {
 };
 // clang-format on
 
-constexpr WindowDef kMainMenu{
-    .caption = "", .width = 447, .height = 344, .background = kDefaultColour,
-    .controls = kControls, .bindings = kBindings};
+constexpr WindowDef kMainMenu{.caption = "",
+                              .width = 447,
+                              .height = 344,
+                              .background = kDefaultColour,
+                              .controls = kControls,
+                              .bindings = kBindings};
 
 }  // namespace
 
-const WindowDef& mainMenuWindow() { return kMainMenu; }
+const WindowDef& mainMenuWindow() {
+    return kMainMenu;
+}
 
 }  // namespace varnick::ui

@@ -6,7 +6,9 @@
 namespace varnick::ui {
 namespace {
 
-bool doNothing(Window&, const Event&) { return true; }
+bool doNothing(Window&, const Event&) {
+    return true;
+}
 
 bool onGenerate(Window& window, const Event&) {
     ThrowableValues values;
@@ -72,12 +74,17 @@ constexpr Binding kBindings[] = {
 };
 // clang-format on
 
-constexpr WindowDef kThrowableMaker{
-    .caption = "Varnick - 投掷型武器制作", .width = 542, .height = 505, .background = kDefaultColour,
-    .controls = kControls, .bindings = kBindings};
+constexpr WindowDef kThrowableMaker{.caption = "Varnick - 投掷型武器制作",
+                                    .width = 542,
+                                    .height = 505,
+                                    .background = kDefaultColour,
+                                    .controls = kControls,
+                                    .bindings = kBindings};
 
 }  // namespace
 
-const WindowDef& throwableMakerWindow() { return kThrowableMaker; }
+const WindowDef& throwableMakerWindow() {
+    return kThrowableMaker;
+}
 
 }  // namespace varnick::ui
