@@ -14,7 +14,7 @@ namespace varnick {
 namespace {
 
 // Every path returns before the message is shown, so the file is closed by then.
-std::string_view addAndDescribe(std::string_view resultText, const std::filesystem::path& weaponsFile) {
+Message addAndDescribe(std::string_view resultText, const std::filesystem::path& weaponsFile) {
     if (resultText.empty()) {
         return messages::kAddNothingGenerated;
     }

@@ -46,21 +46,21 @@ TEST(CopyResult, PutsTheWholeTextOnTheClipboardOrRefuses) {
         RecordingDesktop desktop;
         copyResult(definition, desktop);
         EXPECT_EQ(desktop.clipboard, definition);
-        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kCopyDone)});
+        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kCopyDone.text)});
     }
     {
         RecordingDesktop desktop;
         desktop.clipboard = "former";
         copyResult("", desktop);
         EXPECT_EQ(desktop.clipboard, "former");
-        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kCopyNothingGenerated)});
+        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kCopyNothingGenerated.text)});
     }
     {
         RecordingDesktop desktop;
         desktop.clipboardAvailable = false;
         copyResult(definition, desktop);
         EXPECT_EQ(desktop.clipboard, std::nullopt);
-        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kCopyClipboardBusy)});
+        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kCopyClipboardBusy.text)});
     }
 }
 
@@ -76,8 +76,9 @@ TEST(AddToWeaponsFile, MissingFileIsReportedAndNothingIsCreated) {
     for (const std::string& text : {gunNamed("M4A1"), std::string()}) {
         RecordingDesktop desktop;
         addToWeaponsFile(text, desktop);
-        EXPECT_EQ(desktop.messages,
-                  Messages{std::string(text.empty() ? messages::kAddNothingGenerated : messages::kAddNoWeaponsFile)});
+        EXPECT_EQ(
+            desktop.messages,
+            Messages{std::string((text.empty() ? messages::kAddNothingGenerated : messages::kAddNoWeaponsFile).text)});
         EXPECT_FALSE(fs::exists(server.path() / "plugins" / "CrackShot" / "weapons"));
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(server.path() / "plugins" / "CrackShot"), fs::directory_iterator()),
@@ -94,7 +95,7 @@ TEST(AddToWeaponsFile, UsesTheDefaultPathUnderTheCurrentDirectory) {
         const test::CurrentDirectory inServer(server.path());
         addToWeaponsFile(gunNamed("M4A1"), desktop);
     }
-    EXPECT_EQ(desktop.messages, Messages{std::string(messages::kAddDone)});
+    EXPECT_EQ(desktop.messages, Messages{std::string(messages::kAddDone.text)});
     EXPECT_EQ(readBytes(weapons), "A:\r\n    b: 1" + gbk(gunNamed("M4A1")));
 }
 
@@ -148,7 +149,7 @@ TEST(AddToWeaponsFile, AppendsAfterTheLastByteInTheFilesEncoding) {
         for (const std::string& addition : testCase.additions) {
             RecordingDesktop desktop;
             addToWeaponsFile(addition, desktop, weapons);
-            EXPECT_EQ(desktop.messages, Messages{std::string(messages::kAddDone)}) << testCase.name;
+            EXPECT_EQ(desktop.messages, Messages{std::string(messages::kAddDone.text)}) << testCase.name;
         }
         EXPECT_EQ(readBytes(weapons), testCase.expected) << testCase.name;
     }
@@ -170,7 +171,7 @@ TEST(AddToWeaponsFile, RefusalsLeaveTheFileUntouched) {
         const char* name;
         std::string former;
         std::string text;
-        std::string_view message;
+        Message message;
     };
     GunValues quoteInName = workedExampleGun();
     quoteInName.name = "\"M4A1";
@@ -205,7 +206,7 @@ TEST(AddToWeaponsFile, RefusalsLeaveTheFileUntouched) {
         fs::last_write_time(weapons, changed);
         RecordingDesktop desktop;
         addToWeaponsFile(testCase.text, desktop, weapons);
-        EXPECT_EQ(desktop.messages, Messages{std::string(testCase.message)}) << testCase.name;
+        EXPECT_EQ(desktop.messages, Messages{std::string(testCase.message.text)}) << testCase.name;
         EXPECT_EQ(readBytes(weapons), testCase.former) << testCase.name;
         EXPECT_EQ(fs::last_write_time(weapons), changed) << testCase.name;
     }
@@ -226,12 +227,12 @@ TEST(AddToWeaponsFile, ReadsAFileLargerThanOneChunkToItsEnd) {
     writeBytes(weapons, former);
     RecordingDesktop duplicate;
     addToWeaponsFile(gunNamed("M4A1"), duplicate, weapons);
-    EXPECT_EQ(duplicate.messages, Messages{std::string(messages::kAddDuplicateName)});
+    EXPECT_EQ(duplicate.messages, Messages{std::string(messages::kAddDuplicateName.text)});
     EXPECT_EQ(readBytes(weapons), former);
 
     RecordingDesktop added;
     addToWeaponsFile(gunNamed("AK47"), added, weapons);
-    EXPECT_EQ(added.messages, Messages{std::string(messages::kAddDone)});
+    EXPECT_EQ(added.messages, Messages{std::string(messages::kAddDone.text)});
     EXPECT_EQ(readBytes(weapons), former + gbk(gunNamed("AK47")));
 }
 
@@ -251,7 +252,7 @@ TEST(AddToWeaponsFile, SomethingOtherThanAFileIsAWriteFailure) {
         testCase.place(weapons);
         RecordingDesktop desktop;
         addToWeaponsFile(gunNamed("M4A1"), desktop, weapons);
-        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kAddWriteFailed)}) << testCase.name;
+        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kAddWriteFailed.text)}) << testCase.name;
         if (fs::is_directory(weapons)) {
             EXPECT_TRUE(fs::is_empty(weapons)) << testCase.name;
         }
@@ -300,7 +301,7 @@ TEST(AddToWeaponsFile, WriteThatFailsMidwayLeavesTheFileByteIdentical) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(report, std::string(messages::kAddWriteFailed) + "\n");
+    EXPECT_EQ(report, std::string(messages::kAddWriteFailed.text) + "\n");
     EXPECT_EQ(readBytes(weapons), former);
 }
 

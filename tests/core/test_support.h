@@ -15,10 +15,13 @@
 
 namespace varnick::test {
 
-// Records every message and keeps the clipboard text; the clipboard can be made unavailable.
+// Records every message's text and kind and keeps the clipboard text; the clipboard can be made unavailable.
 class RecordingDesktop : public DesktopServices {
 public:
-    void showMessage(std::string_view text) override { messages.emplace_back(text); }
+    void showMessage(const Message& message) override {
+        messages.emplace_back(message.text);
+        kinds.push_back(message.kind);
+    }
 
     bool setClipboardText(std::string_view text) override {
         if (!clipboardAvailable) {
@@ -29,6 +32,7 @@ public:
     }
 
     std::vector<std::string> messages;
+    std::vector<MessageKind> kinds;
     std::optional<std::string> clipboard;
     bool clipboardAvailable = true;
 };

@@ -74,6 +74,7 @@ private Q_SLOTS:
     }
 
     void init() {
+        failOnToolkitWarnings();
         QVERIFY(openWindow(kBoxes, nullptr, false));
         m_window = liveWindow(kBoxes);
         g_changes.clear();
@@ -89,41 +90,43 @@ private Q_SLOTS:
         QTest::addColumn<QTestEventList>("events");
         QTest::addColumn<QString>("expected");
 
-        QTest::newRow("integer: full stop dropped") << toQ(kInteger) << typing(u"1.5"_qs) << u"15"_qs;
-        QTest::newRow("integer: letters dropped") << toQ(kInteger) << typing(u"a1b2 c"_qs) << u"12"_qs;
-        QTest::newRow("integer: several minus signs kept") << toQ(kInteger) << typing(u"-1-2-"_qs) << u"-1-2-"_qs;
-        QTest::newRow("integer: Chinese dropped") << toQ(kInteger) << typing(u"一2"_qs) << u"2"_qs;
+        QTest::newRow("integer: full stop dropped") << toQString(kInteger) << typing(u"1.5"_qs) << u"15"_qs;
+        QTest::newRow("integer: letters dropped") << toQString(kInteger) << typing(u"a1b2 c"_qs) << u"12"_qs;
+        QTest::newRow("integer: several minus signs kept") << toQString(kInteger) << typing(u"-1-2-"_qs) << u"-1-2-"_qs;
+        QTest::newRow("integer: Chinese dropped") << toQString(kInteger) << typing(u"一2"_qs) << u"2"_qs;
         QTestEventList backspace = typing(u"123"_qs);
         backspace.addKeyClick(Qt::Key_Backspace);
-        QTest::newRow("integer: Backspace still works") << toQ(kInteger) << backspace << u"12"_qs;
-        QTest::newRow("normal: anything encodable") << toQ(kNormal) << typing(u"a.b 枪械-1"_qs) << u"a.b 枪械-1"_qs;
+        QTest::newRow("integer: Backspace still works") << toQString(kInteger) << backspace << u"12"_qs;
+        QTest::newRow("normal: anything encodable")
+            << toQString(kNormal) << typing(u"a.b 枪械-1"_qs) << u"a.b 枪械-1"_qs;
         QTest::newRow("normal: characters outside code page 936 dropped")
-            << toQ(kNormal) << typing(u"a\U0001F600b\u0E01c"_qs) << u"abc"_qs;
+            << toQString(kNormal) << typing(u"a\U0001F600b\u0E01c"_qs) << u"abc"_qs;
         QTest::newRow("limit: a two-byte character that would pass 4 bytes dropped")
-            << toQ(kLimited) << typing(u"abc中"_qs) << u"abc"_qs;
-        QTest::newRow("limit: stops at 4 bytes") << toQ(kLimited) << typing(u"ab中cd"_qs) << u"ab中"_qs;
-        QTest::newRow("limit: two Chinese characters") << toQ(kLimited) << typing(u"中文字"_qs) << u"中文"_qs;
+            << toQString(kLimited) << typing(u"abc中"_qs) << u"abc"_qs;
+        QTest::newRow("limit: stops at 4 bytes") << toQString(kLimited) << typing(u"ab中cd"_qs) << u"ab中"_qs;
+        QTest::newRow("limit: two Chinese characters") << toQString(kLimited) << typing(u"中文字"_qs) << u"中文"_qs;
         QTestEventList freed = typing(u"abcd"_qs);
         freed.addKeyClick(Qt::Key_Backspace);
         freed.append(new TypedText(u"e"_qs));
-        QTest::newRow("limit: deleting makes room again") << toQ(kLimited) << freed << u"abce"_qs;
-        QTest::newRow("read-only: typing refused") << toQ(kReadOnly) << typing(u"x"_qs) << u"原文"_qs;
+        QTest::newRow("limit: deleting makes room again") << toQString(kLimited) << freed << u"abce"_qs;
+        QTest::newRow("read-only: typing refused") << toQString(kReadOnly) << typing(u"x"_qs) << u"原文"_qs;
         QTestEventList lines = typing(u"a"_qs);
         lines.addKeyClick(Qt::Key_Return);
         lines.append(new TypedText(u"b"_qs));
-        QTest::newRow("multi-line: Enter inserts CR LF") << toQ(kMulti) << lines << u"a\r\nb"_qs;
-        QTest::newRow("single-line: Enter inserts nothing") << toQ(kNormal) << [] {
+        QTest::newRow("multi-line: Enter inserts CR LF") << toQString(kMulti) << lines << u"a\r\nb"_qs;
+        QTest::newRow("single-line: Enter inserts nothing") << toQString(kNormal) << [] {
             QTestEventList events = typing(u"a"_qs);
             events.addKeyClick(Qt::Key_Return);
             return events;
         }() << u"a"_qs;
         QTest::newRow("multi-line read-only: Enter inserts nothing")
-            << toQ(kMultiReadOnly) << keys({Qt::Key_Return}) << QString();
-        QTest::newRow("multi-line limit: a line break counts two bytes") << toQ(kMultiLimited) << lines << u"a\r\nb"_qs;
+            << toQString(kMultiReadOnly) << keys({Qt::Key_Return}) << QString();
+        QTest::newRow("multi-line limit: a line break counts two bytes")
+            << toQString(kMultiLimited) << lines << u"a\r\nb"_qs;
         QTestEventList full = typing(u"ab"_qs);
         full.addKeyClick(Qt::Key_Return);
         full.append(new TypedText(u"cd"_qs));
-        QTest::newRow("multi-line limit: stops at 5 bytes") << toQ(kMultiLimited) << full << u"ab\r\nc"_qs;
+        QTest::newRow("multi-line limit: stops at 5 bytes") << toQString(kMultiLimited) << full << u"ab\r\nc"_qs;
     }
 
     void typed() {
@@ -133,7 +136,7 @@ private Q_SLOTS:
         QWidget* widget = m_window->widget(box.toStdString());
         widget->setFocus();
         events.simulate(widget);
-        QCOMPARE(toQ(m_window->text(box.toStdString())), expected);
+        QCOMPARE(toQString(m_window->text(box.toStdString())), expected);
     }
 
     void pasted_data() {
@@ -141,16 +144,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("clipboard");
         QTest::addColumn<QString>("expected");
 
-        QTest::newRow("integer: pasted text goes in unfiltered") << toQ(kInteger) << u"1.5"_qs << u"1.5"_qs;
-        QTest::newRow("integer: pasted letters too") << toQ(kInteger) << u"abc"_qs << u"abc"_qs;
-        QTest::newRow("limit: cut at 4 bytes") << toQ(kLimited) << u"abcdef"_qs << u"abcd"_qs;
-        QTest::newRow("limit: whole characters only") << toQ(kLimited) << u"a中文"_qs << u"a中"_qs;
+        QTest::newRow("integer: pasted text goes in unfiltered") << toQString(kInteger) << u"1.5"_qs << u"1.5"_qs;
+        QTest::newRow("integer: pasted letters too") << toQString(kInteger) << u"abc"_qs << u"abc"_qs;
+        QTest::newRow("limit: cut at 4 bytes") << toQString(kLimited) << u"abcdef"_qs << u"abcd"_qs;
+        QTest::newRow("limit: whole characters only") << toQString(kLimited) << u"a中文"_qs << u"a中"_qs;
         QTest::newRow("normal: characters outside code page 936 dropped")
-            << toQ(kNormal) << u"x\U0001F600y"_qs << u"xy"_qs;
-        QTest::newRow("read-only: paste refused") << toQ(kReadOnly) << u"x"_qs << u"原文"_qs;
-        QTest::newRow("multi-line: CR LF kept") << toQ(kMulti) << u"a\r\nb\r\n"_qs << u"a\r\nb\r\n"_qs;
-        QTest::newRow("multi-line: outside code page 936 dropped") << toQ(kMulti) << u"\U0001F600a"_qs << u"a"_qs;
-        QTest::newRow("multi-line limit: cut at 5 bytes") << toQ(kMultiLimited) << u"a\r\nbcd"_qs << u"a\r\nbc"_qs;
+            << toQString(kNormal) << u"x\U0001F600y"_qs << u"xy"_qs;
+        QTest::newRow("read-only: paste refused") << toQString(kReadOnly) << u"x"_qs << u"原文"_qs;
+        QTest::newRow("multi-line: CR LF kept") << toQString(kMulti) << u"a\r\nb\r\n"_qs << u"a\r\nb\r\n"_qs;
+        QTest::newRow("multi-line: outside code page 936 dropped") << toQString(kMulti) << u"\U0001F600a"_qs << u"a"_qs;
+        QTest::newRow("multi-line limit: cut at 5 bytes")
+            << toQString(kMultiLimited) << u"a\r\nbcd"_qs << u"a\r\nbc"_qs;
     }
 
     void pasted() {
@@ -161,7 +165,7 @@ private Q_SLOTS:
         QWidget* widget = m_window->widget(box.toStdString());
         widget->setFocus();
         QTest::keyClick(widget, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(toQ(m_window->text(box.toStdString())), expected);
+        QCOMPARE(toQString(m_window->text(box.toStdString())), expected);
     }
 
     void copyAndCutShortcutsWorkInIntegerBox() {
@@ -183,10 +187,10 @@ private Q_SLOTS:
 
     void setTextFiresEventZeroOnce_data() {
         QTest::addColumn<QString>("box");
-        QTest::newRow("single-line") << toQ(kNormal);
-        QTest::newRow("single-line read-only") << toQ(kReadOnly);
-        QTest::newRow("multi-line") << toQ(kMulti);
-        QTest::newRow("multi-line read-only") << toQ(kMultiReadOnly);
+        QTest::newRow("single-line") << toQString(kNormal);
+        QTest::newRow("single-line read-only") << toQString(kReadOnly);
+        QTest::newRow("multi-line") << toQString(kMulti);
+        QTest::newRow("multi-line read-only") << toQString(kMultiReadOnly);
     }
 
     void setTextFiresEventZeroOnce() {
@@ -221,9 +225,9 @@ private Q_SLOTS:
     void multiLineTextRoundTripsByteForByte() {
         QFETCH(QString, text);
         m_window->setText(kMultiReadOnly, text.toStdString());
-        QCOMPARE(toQ(m_window->text(kMultiReadOnly)), text);
+        QCOMPARE(toQString(m_window->text(kMultiReadOnly)), text);
         m_window->addText(kMultiReadOnly, "\r\nend");
-        QCOMPARE(toQ(m_window->text(kMultiReadOnly)), text + u"\r\nend"_qs);
+        QCOMPARE(toQString(m_window->text(kMultiReadOnly)), text + u"\r\nend"_qs);
     }
 
     void addTextPutsCaretAtEnd() {

@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -151,7 +152,10 @@ private Q_SLOTS:
         QGuiApplication::setQuitOnLastWindowClosed(false);
     }
 
-    void init() { g_log = Log{}; }
+    void init() {
+        failOnToolkitWarnings();
+        g_log = Log{};
+    }
 
     void cleanup() {
         closeAll({&kTabWindow, &kEventWindow, &kGrowWindow, &kModalWindow, &kEmptyWindow});
@@ -350,12 +354,12 @@ private Q_SLOTS:
         Window* window = liveWindow(kEventWindow);
         const std::string name = control.toStdString();
         QCOMPARE(window->comboIndex(name), index);
-        QCOMPARE(toQ(window->comboText(name)), text);
+        QCOMPARE(toQString(window->text(name)), text);
         auto* combo = qobject_cast<QComboBox*>(window->widget(name));
         QVERIFY(!combo->isEditable());
         combo->setFocus();
         QTest::keyClicks(combo, u"xyz"_qs);
-        QCOMPARE(toQ(window->comboText(name)), text);
+        QCOMPARE(toQString(window->text(name)), text);
     }
 
     void pictureButtonShowsNoCaption() {
@@ -375,9 +379,9 @@ private Q_SLOTS:
         auto* button = qobject_cast<QPushButton*>(window->widget("图"));
         QCOMPARE(button->text(), QString());
         QCOMPARE(button->iconSize(), QSize(20, 10));
-        window->setControlCaption("图", "新标题");
+        window->setText("图", "新标题");
         QCOMPARE(button->text(), QString());
-        QCOMPARE(window->controlCaption("图"), std::string("新标题"));
+        QCOMPARE(window->text("图"), std::string("新标题"));
         const QImage shown = button->icon().pixmap(QSize(20, 10)).toImage();
         QCOMPARE(QColor(shown.pixel(0, 0)), button->palette().color(QPalette::Button));
         QCOMPARE(QColor(shown.pixel(5, 5)), QColor(200, 10, 10));
@@ -476,9 +480,9 @@ private Q_SLOTS:
         QVERIFY(openWindow(definition, nullptr, false));
         Window* window = liveWindow(definition);
         QCOMPARE(qobject_cast<QPushButton*>(window->widget("按钮"))->text(), u"A&&B"_qs);
-        QCOMPARE(window->controlCaption("按钮"), std::string("A&B"));
-        window->setControlCaption("标签", "E&F\r\nG");
-        QCOMPARE(window->controlCaption("标签"), std::string("E&F\r\nG"));
+        QCOMPARE(window->text("按钮"), std::string("A&B"));
+        window->setText("标签", "E&F\r\nG");
+        QCOMPARE(window->text("标签"), std::string("E&F\r\nG"));
         closeAll({&definition});
     }
 
@@ -511,9 +515,55 @@ private Q_SLOTS:
     void messagesGoThroughThePresenter() {
         RecordingPresenter recorder;
         QtDesktopServices services;
-        showMessage("一");
-        services.showMessage("二\r\n三");
+        showMessage({varnick::MessageKind::Success, "一"});
+        services.showMessage({varnick::MessageKind::Failure, "二\r\n三"});
         QCOMPARE(recorder.messages(), (std::vector<std::string>{"一", "二\r\n三"}));
+        QCOMPARE(recorder.kinds(), (std::vector{varnick::MessageKind::Success, varnick::MessageKind::Failure}));
+    }
+
+    // The real box, read while it waits for the user: the kind's icon, the text with plain line breaks, and one
+    // button "确定" that dismisses it.
+    void messageBoxShowsTheKindsIconAndOneChineseButton_data() {
+        QTest::addColumn<varnick::MessageKind>("kind");
+        QTest::addColumn<QMessageBox::Icon>("icon");
+        QTest::newRow("success: information") << varnick::MessageKind::Success << QMessageBox::Information;
+        QTest::newRow("refusal or failure: warning") << varnick::MessageKind::Failure << QMessageBox::Warning;
+    }
+    void messageBoxShowsTheKindsIconAndOneChineseButton() {
+        QFETCH(varnick::MessageKind, kind);
+        QFETCH(QMessageBox::Icon, icon);
+        const MessagePresenter recording = setMessagePresenter({});
+        QPointer<QMessageBox> seen;
+        QStringList buttons;
+        QString title;
+        QString text;
+        QMessageBox::Icon shownIcon = QMessageBox::NoIcon;
+        QTimer::singleShot(0, [&] {
+            seen = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (seen.isNull()) return;
+            for (QAbstractButton* button : seen->buttons()) buttons << button->text();
+            title = seen->windowTitle();
+            text = seen->text();
+            shownIcon = seen->icon();
+            seen->button(QMessageBox::Ok)->click();
+        });
+        showMessage({kind, "第一行\r\n第二行"});
+        setMessagePresenter(recording);
+        QVERIFY2(!buttons.isEmpty(), "no message box was shown");
+        QCOMPARE(title, u"Varnick"_qs);
+        QCOMPARE(text, u"第一行\n第二行"_qs);
+        QCOMPARE(shownIcon, icon);
+        QCOMPARE(buttons, QStringList{u"确定"_qs});
+    }
+
+    // A name the window does not hold is reported as the toolkit's warning, with an empty result.
+    void unknownControlNameWarns() {
+        QVERIFY(openWindow(kTabWindow, nullptr, false));
+        Window* window = liveWindow(kTabWindow);
+        QTest::ignoreMessage(QtWarningMsg, "no control named e9");
+        QCOMPARE(window->text("e9"), std::string());
+        QTest::ignoreMessage(QtWarningMsg, "no control named c9");
+        QVERIFY(!window->isChecked("c9"));
     }
 
 private:

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace varnick::ui {
@@ -185,6 +186,18 @@ struct Binding {
     std::string_view control{};
     int event = kEventMain;
     Handler handler = nullptr;
+};
+
+// Which control fills one field of a values record: a text field takes an edit box's text or a combo box's
+// current text, a flag takes a check box's checked state.
+template <typename Record>
+struct FieldBinding {
+    constexpr FieldBinding(std::string_view control, std::string Record::*text) : control(control), text(text) {}
+    constexpr FieldBinding(std::string_view control, bool Record::*flag) : control(control), flag(flag) {}
+
+    std::string_view control;
+    std::string Record::*text = nullptr;  // set for a text field
+    bool Record::*flag = nullptr;         // set for a flag
 };
 
 // The fixed description of one window. At most one live window exists per definition (by address).

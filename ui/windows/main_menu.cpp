@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/messages.h"
 #include "ui/texts.h"
 #include "ui/toolkit/window.h"
 #include "ui/windows/gun_maker.h"
@@ -28,7 +29,7 @@ bool onGrenades(Window&, const Event&) {
 }
 
 bool onNoticePressed(Window&, const Event&) {
-    showMessage(setClipboardText(texts::kContactAddress) ? texts::kCopied : texts::kClipboardBusy);
+    showMessage(setClipboardText(texts::kContactAddress) ? texts::kCopied : messages::kCopyClipboardBusy);
     return true;
 }
 
