@@ -2,8 +2,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <random>
 #include <string>
@@ -12,6 +10,7 @@
 
 #include "core/desktop_services.h"
 #include "core/gun_definition.h"
+#include "tests/test_files.h"
 
 namespace varnick::test {
 
@@ -73,16 +72,6 @@ public:
 private:
     std::filesystem::path m_former;
 };
-
-inline std::string readBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void writeBytes(const std::filesystem::path& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 inline std::string fixture(const std::string& name) {
     return readBytes(std::filesystem::path(VARNICK_CORE_FIXTURES) / name);
