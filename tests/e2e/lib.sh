@@ -138,15 +138,16 @@ e2e_no_window() {
     [[ $(e2e_count_windows "$1") == 0 ]]
 }
 
-# Waits for the program to end; prints its exit status, or "timeout".
+# Waits for the program to end and sets e2e_status to its exit status, or to "timeout". It runs in this shell,
+# never in a command substitution, which cannot wait for this shell's children.
 e2e_wait_exit() {
-    local pid=$1 status=0
+    local pid=$1
+    e2e_status=0
     if ! e2e_wait_until 30 e2e_ended "$pid"; then
-        echo "timeout"
+        e2e_status=timeout
         return 0
     fi
-    wait "$pid" || status=$?
-    echo "$status"
+    wait "$pid" || e2e_status=$?
 }
 
 # Succeeds once a process has ended.

@@ -82,6 +82,7 @@ fi
 e2e_keys "$thrower" Escape
 e2e_wait_until 30 e2e_no_window "Varnick - 投掷型武器制作" || fail "throwable maker still open after Esc"
 e2e_keys "$menu" Escape
-expect_eq "exit status once both windows are closed" 0 "$(e2e_wait_exit "$e2e_program_pid")"
+e2e_wait_exit "$e2e_program_pid"
+expect_eq "exit status once both windows are closed" 0 "$e2e_status"
 
 finish

@@ -19,7 +19,8 @@ expect_eq "clipboard holds the contact address" "varnick-sponsor@example.com" "$
 
 # Esc on the main menu ends the program with status 0.
 e2e_keys "$menu" Escape
-expect_eq "exit status after Esc" 0 "$(e2e_wait_exit "$e2e_program_pid")"
+e2e_wait_exit "$e2e_program_pid"
+expect_eq "exit status after Esc" 0 "$e2e_status"
 
 # Tab walks the six buttons in reading order: Space after n presses opens the guns maker only for n = 0 and 6
 # (wrapping round), the grenades maker only for n = 5, and nothing for the four buttons between.
@@ -63,7 +64,8 @@ e2e_program_pid=$!
 e2e_pids+=("$e2e_program_pid")
 e2e_dismiss_message && pass "error box shown for a program directory that cannot be entered" ||
     fail "no error box for a program directory that cannot be entered"
-expect_eq "exit status after the directory failure" 255 "$(e2e_wait_exit "$e2e_program_pid")"
+e2e_wait_exit "$e2e_program_pid"
+expect_eq "exit status after the directory failure" 255 "$e2e_status"
 expect_eq "no carried file written after the directory failure" "" "$(find "$deep" -name jedata.dll)"
 
 # A directory in place of the skin engine stops start-up with an error box and status 255 (-1).
@@ -71,7 +73,8 @@ dir=$(e2e_program_dir)
 mkdir "$dir/jedata.dll"
 e2e_launch "$dir"
 e2e_dismiss_message && pass "error box shown for an unloadable skin engine" || fail "no error box for an unloadable skin engine"
-expect_eq "exit status after the binding failure" 255 "$(e2e_wait_exit "$e2e_program_pid")"
+e2e_wait_exit "$e2e_program_pid"
+expect_eq "exit status after the binding failure" 255 "$e2e_status"
 expect_eq "no main menu after the binding failure" 0 "$(e2e_count_windows "Varnick V1.4")"
 
 finish

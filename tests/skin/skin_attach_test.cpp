@@ -150,30 +150,27 @@ private Q_SLOTS:
         QImage image(80, 24, QImage::Format_ARGB32);
         image.fill(Qt::transparent);
         QPainter painter(&image);
-        if (control == u"button"_qs) {
-            QPushButton widget;
-            QStyleOptionButton option;
+        const auto prepare = [&](QStyleOption& option, QWidget& widget) {
             option.initFrom(&widget);
             option.state = QStyle::State(state);
             option.rect = image.rect();
             option.palette = palette;
+        };
+        if (control == u"button"_qs) {
+            QPushButton widget;
+            QStyleOptionButton option;
+            prepare(option, widget);
             style->drawControl(QStyle::CE_PushButton, &option, &painter, &widget);
         } else if (control == u"edit"_qs) {
             QLineEdit widget;
             QStyleOptionFrame option;
-            option.initFrom(&widget);
-            option.state = QStyle::State(state);
-            option.rect = image.rect();
-            option.palette = palette;
+            prepare(option, widget);
             option.lineWidth = style->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &widget);
             style->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, &widget);
         } else {
             QComboBox widget;
             QStyleOptionComboBox option;
-            option.initFrom(&widget);
-            option.state = QStyle::State(state);
-            option.rect = image.rect();
-            option.palette = palette;
+            prepare(option, widget);
             style->drawComplexControl(QStyle::CC_ComboBox, &option, &painter, &widget);
         }
         painter.end();

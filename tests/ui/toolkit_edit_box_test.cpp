@@ -68,10 +68,7 @@ class ToolkitEditBoxTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() {
-        applyDefaultFont(*qApp);
-        QGuiApplication::setQuitOnLastWindowClosed(false);
-    }
+    void initTestCase() { prepareApplication(); }
 
     void init() {
         failOnToolkitWarnings();

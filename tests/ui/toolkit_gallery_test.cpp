@@ -38,10 +38,7 @@ class ToolkitGalleryTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() {
-        applyDefaultFont(*qApp);
-        QGuiApplication::setQuitOnLastWindowClosed(false);
-    }
+    void initTestCase() { prepareApplication(); }
 
     void init() { failOnToolkitWarnings(); }
 

@@ -15,6 +15,12 @@
 
 namespace varnick::ui::testing {
 
+// Gives the application the program's default font and keeps it running when a test closes its last window.
+inline void prepareApplication() {
+    applyDefaultFont(*qApp);
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+}
+
 // Makes the running test fail on the toolkit's own warnings (a name no control carries, a picture that could not
 // be loaded, a control without its group box, a combo box given a text); call it from init().
 inline void failOnToolkitWarnings() {

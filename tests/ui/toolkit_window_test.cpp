@@ -146,11 +146,7 @@ class ToolkitWindowTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() {
-        applyDefaultFont(*qApp);
-        // The tests close windows one after the other; nothing here should end the application.
-        QGuiApplication::setQuitOnLastWindowClosed(false);
-    }
+    void initTestCase() { prepareApplication(); }
 
     void init() {
         failOnToolkitWarnings();
