@@ -130,7 +130,7 @@ private Q_SLOTS:
         QFETCH(QString, box);
         QFETCH(QTestEventList, events);
         QFETCH(QString, expected);
-        QWidget* widget = m_window->widget(box.toStdString());
+        QWidget* widget = controlWidget(*m_window, box.toStdString());
         widget->setFocus();
         events.simulate(widget);
         QCOMPARE(toQString(m_window->text(box.toStdString())), expected);
@@ -159,14 +159,14 @@ private Q_SLOTS:
         QFETCH(QString, clipboard);
         QFETCH(QString, expected);
         QGuiApplication::clipboard()->setText(clipboard);
-        QWidget* widget = m_window->widget(box.toStdString());
+        QWidget* widget = controlWidget(*m_window, box.toStdString());
         widget->setFocus();
         QTest::keyClick(widget, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(toQString(m_window->text(box.toStdString())), expected);
     }
 
     void copyAndCutShortcutsWorkInIntegerBox() {
-        QWidget* widget = m_window->widget(kInteger);
+        QWidget* widget = controlWidget(*m_window, kInteger);
         widget->setFocus();
         typeText(widget, u"-42"_qs);
         QTest::keyClick(widget, Qt::Key_A, Qt::ControlModifier);
@@ -203,7 +203,7 @@ private Q_SLOTS:
     }
 
     void typingFiresEventZeroPerChange() {
-        QWidget* widget = m_window->widget(kNormal);
+        QWidget* widget = controlWidget(*m_window, kNormal);
         widget->setFocus();
         typeText(widget, u"ab"_qs);
         QTest::keyClick(widget, Qt::Key_Backspace);
@@ -230,18 +230,18 @@ private Q_SLOTS:
     void addTextPutsCaretAtEnd() {
         m_window->setText(kNormal, "abc");
         m_window->addText(kNormal, "def");
-        QCOMPARE(qobject_cast<QLineEdit*>(m_window->widget(kNormal))->cursorPosition(), 6);
+        QCOMPARE(qobject_cast<QLineEdit*>(controlWidget(*m_window, kNormal))->cursorPosition(), 6);
         m_window->addText(kMulti, "x\r\ny");
-        auto* multi = qobject_cast<QPlainTextEdit*>(m_window->widget(kMulti));
+        auto* multi = qobject_cast<QPlainTextEdit*>(controlWidget(*m_window, kMulti));
         QCOMPARE(multi->textCursor().position(), multi->document()->characterCount() - 1);
     }
 
     void singleLineBoxIsNeverShorterThanItsFont() {
-        const QWidget* box = m_window->widget(kNormal);
+        const QWidget* box = controlWidget(*m_window, kNormal);
         const int height = std::max(16, box->fontMetrics().height() + 4);
         QCOMPARE(box->height(), height);
         QCOMPARE(box->y(), 8 - (height - 16) / 2);  // grown about the stored middle
-        QCOMPARE(m_window->widget(kMulti)->height(), 48);
+        QCOMPARE(controlWidget(*m_window, kMulti)->height(), 48);
     }
 
     void disabledBoxKeepsItsText() {

@@ -15,6 +15,11 @@
 
 namespace varnick::ui::testing {
 
+// Returns the widget of a control, found by its name, which is the widget's objectName; nullptr if there is none.
+inline QWidget* controlWidget(const Window& window, std::string_view name) {
+    return window.topLevel()->findChild<QWidget*>(toQString(name));
+}
+
 // Gives the application the program's default font and keeps it running when a test closes its last window.
 inline void prepareApplication() {
     applyDefaultFont(*qApp);

@@ -235,7 +235,7 @@ private Q_SLOTS:
         QVERIFY(openWindow(kTabWindow, nullptr, false));
         Window* window = liveWindow(kTabWindow);
         QPointer<QWidget> top = window->topLevel();
-        QWidget* target = window->widget(control.toStdString());
+        QWidget* target = controlWidget(*window, control.toStdString());
         target->setFocus();
         QTest::keyClick(target, Qt::Key_Escape);
         QVERIFY(liveWindow(kTabWindow) == nullptr);
@@ -258,7 +258,7 @@ private Q_SLOTS:
     void openingAnOpenDefinitionKeepsItsWindow() {
         QVERIFY(openWindow(kEventWindow, nullptr, false));
         Window* first = liveWindow(kEventWindow);
-        typeText(first->widget("输入"), u"typed"_qs);
+        typeText(controlWidget(*first, "输入"), u"typed"_qs);
         first->setChecked("勾", true);
         QVERIFY(openWindow(kEventWindow, nullptr, false));
         QCOMPARE(liveWindow(kEventWindow), first);
@@ -269,7 +269,7 @@ private Q_SLOTS:
 
     void reopeningAfterCloseStartsFresh() {
         QVERIFY(openWindow(kEventWindow, nullptr, false));
-        typeText(liveWindow(kEventWindow)->widget("输入"), u"typed"_qs);
+        typeText(controlWidget(*liveWindow(kEventWindow), "输入"), u"typed"_qs);
         liveWindow(kEventWindow)->setChecked("勾", true);
         closeAll({&kEventWindow});
         QVERIFY(openWindow(kEventWindow, nullptr, false));
@@ -280,7 +280,7 @@ private Q_SLOTS:
 
     void checkBoxEventSeesNewState() {
         QVERIFY(openWindow(kEventWindow, nullptr, false));
-        QWidget* box = liveWindow(kEventWindow)->widget("勾");
+        QWidget* box = controlWidget(*liveWindow(kEventWindow), "勾");
         QTest::mouseClick(box, Qt::LeftButton);
         QTest::mouseClick(box, Qt::LeftButton);
         box->setFocus();
@@ -293,7 +293,7 @@ private Q_SLOTS:
         QVERIFY(openWindow(kEventWindow, nullptr, false));
         Window* window = liveWindow(kEventWindow);
         QVERIFY(QTest::qWaitForWindowExposed(window->topLevel()));
-        QWidget* label = window->widget("标签");
+        QWidget* label = controlWidget(*window, "标签");
         const QPoint inLabel(5, 6);
         QTest::mouseDClick(window->topLevel()->windowHandle(), Qt::LeftButton, Qt::ShiftModifier,
                            label->mapTo(window->topLevel(), inLabel));
@@ -309,7 +309,7 @@ private Q_SLOTS:
 
     void mouseKeyStateSumsModifiers() {
         QVERIFY(openWindow(kEventWindow, nullptr, false));
-        QWidget* label = liveWindow(kEventWindow)->widget("标签");
+        QWidget* label = controlWidget(*liveWindow(kEventWindow), "标签");
         QTest::mousePress(label, Qt::RightButton, Qt::ControlModifier | Qt::AltModifier, QPoint(3, 4));
         QCOMPARE(g_log.mouse.size(), std::size_t{1});
         QCOMPARE(g_log.mouse[0].index, kEventRightDown);
@@ -320,15 +320,15 @@ private Q_SLOTS:
         QVERIFY(openWindow(kEventWindow, nullptr, false));
         Window* window = liveWindow(kEventWindow);
         QVERIFY(QTest::qWaitForWindowActive(window->topLevel()));
-        QCOMPARE(QApplication::focusWidget(), window->widget("输入"));
-        window->widget("勾")->setFocus(Qt::MouseFocusReason);
-        window->widget("输入")->setFocus(Qt::TabFocusReason);
+        QCOMPARE(QApplication::focusWidget(), controlWidget(*window, "输入"));
+        controlWidget(*window, "勾")->setFocus(Qt::MouseFocusReason);
+        controlWidget(*window, "输入")->setFocus(Qt::TabFocusReason);
         QCOMPARE(g_log.focus, (std::vector<int>{kEventFocusIn, kEventFocusOut, kEventFocusIn}));
     }
 
     void refusedPressNeverClicks() {
         QVERIFY(openWindow(kEventWindow, nullptr, false));
-        QTest::mouseClick(liveWindow(kEventWindow)->widget("拒绝"), Qt::LeftButton);
+        QTest::mouseClick(controlWidget(*liveWindow(kEventWindow), "拒绝"), Qt::LeftButton);
         QCOMPARE(g_log.mouse.size(), std::size_t{1});
         QVERIFY(g_log.entries.empty());
     }
@@ -351,7 +351,7 @@ private Q_SLOTS:
         const std::string name = control.toStdString();
         QCOMPARE(window->comboIndex(name), index);
         QCOMPARE(toQString(window->text(name)), text);
-        auto* combo = qobject_cast<QComboBox*>(window->widget(name));
+        auto* combo = qobject_cast<QComboBox*>(controlWidget(*window, name));
         QVERIFY(!combo->isEditable());
         combo->setFocus();
         QTest::keyClicks(combo, u"xyz"_qs);
@@ -372,7 +372,7 @@ private Q_SLOTS:
 
         QVERIFY(openWindow(definition, nullptr, false));
         Window* window = liveWindow(definition);
-        auto* button = qobject_cast<QPushButton*>(window->widget("图"));
+        auto* button = qobject_cast<QPushButton*>(controlWidget(*window, "图"));
         QCOMPARE(button->text(), QString());
         QCOMPARE(button->iconSize(), QSize(20, 10));
         window->setText("图", "新标题");
@@ -429,11 +429,11 @@ private Q_SLOTS:
     void controlsSitInTheirParents() {
         QVERIFY(openWindow(kTabWindow, nullptr, false));
         Window* window = liveWindow(kTabWindow);
-        QWidget* inGroup = window->widget("g1");
-        QCOMPARE(inGroup->parentWidget(), window->widget("组"));
+        QWidget* inGroup = controlWidget(*window, "g1");
+        QCOMPARE(inGroup->parentWidget(), controlWidget(*window, "组"));
         QCOMPARE(inGroup->pos(), QPoint(8, 20));
         QCOMPARE(inGroup->objectName(), u"g1"_qs);
-        QVERIFY(window->widget("没有") == nullptr);
+        QVERIFY(controlWidget(*window, "没有") == nullptr);
     }
 
     void stackingPutsTheFirstRecordOnTop() {
@@ -475,7 +475,7 @@ private Q_SLOTS:
         constexpr static WindowDef definition{.caption = "&", .width = 100, .height = 80, .controls = controls};
         QVERIFY(openWindow(definition, nullptr, false));
         Window* window = liveWindow(definition);
-        QCOMPARE(qobject_cast<QPushButton*>(window->widget("按钮"))->text(), u"A&&B"_qs);
+        QCOMPARE(qobject_cast<QPushButton*>(controlWidget(*window, "按钮"))->text(), u"A&&B"_qs);
         QCOMPARE(window->text("按钮"), std::string("A&B"));
         window->setText("标签", "E&F\r\nG");
         QCOMPARE(window->text("标签"), std::string("E&F\r\nG"));

@@ -26,6 +26,7 @@
 
 using namespace varnick;
 using namespace varnick::ui;
+using varnick::ui::testing::controlWidget;
 
 namespace {
 
@@ -65,7 +66,7 @@ struct Entry {
 };
 
 void enter(Window& window, const Entry& entry) {
-    if (auto* combo = qobject_cast<QComboBox*>(window.widget(entry.control))) {
+    if (auto* combo = qobject_cast<QComboBox*>(controlWidget(window, entry.control))) {
         const int index = combo->findText(toQString(entry.value));
         QVERIFY2(index >= 0, std::string(entry.value).c_str());
         combo->setCurrentIndex(index);
@@ -157,12 +158,14 @@ private:
 
     template <typename W>
     W* control(Window& window, std::string_view name) {
-        auto* widget = qobject_cast<W*>(window.widget(name));
+        auto* widget = qobject_cast<W*>(controlWidget(window, name));
         if (widget == nullptr) qFatal("no control %s", std::string(name).c_str());
         return widget;
     }
 
-    void click(Window& window, std::string_view name) { QTest::mouseClick(window.widget(name), Qt::LeftButton); }
+    void click(Window& window, std::string_view name) {
+        QTest::mouseClick(controlWidget(window, name), Qt::LeftButton);
+    }
 
     QString focusName() const {
         QWidget* focus = QApplication::focusWidget();
@@ -266,12 +269,12 @@ private Q_SLOTS:
         Window& menu = open(mainMenuWindow());
         QCOMPARE(menu.topLevel()->windowTitle(), QStringLiteral("Varnick V1.4"));
 
-        QTest::mousePress(menu.widget("透明标签1"), Qt::LeftButton, {}, QPoint(30, 30));
+        QTest::mousePress(controlWidget(menu, "透明标签1"), Qt::LeftButton, {}, QPoint(30, 30));
         QCOMPARE(QGuiApplication::clipboard()->text(), toQString(texts::kContactAddress));
         QCOMPARE(messages(), std::vector<std::string>{"已复制!"});
         QCOMPARE(m_presenter->kinds(), std::vector<MessageKind>{MessageKind::Success});
-        QTest::mouseRelease(menu.widget("透明标签1"), Qt::LeftButton, {}, QPoint(30, 30));
-        QTest::mouseClick(menu.widget("透明标签1"), Qt::RightButton, {}, QPoint(30, 30));
+        QTest::mouseRelease(controlWidget(menu, "透明标签1"), Qt::LeftButton, {}, QPoint(30, 30));
+        QTest::mouseClick(controlWidget(menu, "透明标签1"), Qt::RightButton, {}, QPoint(30, 30));
         QCOMPARE(messages().size(), std::size_t{1});
     }
 
@@ -280,7 +283,7 @@ private Q_SLOTS:
         QVERIFY(bytes.has_value());
         QVERIFY(*bytes <= 194);
         Window& menu = open(mainMenuWindow());
-        QWidget* label = menu.widget("透明标签1");
+        QWidget* label = controlWidget(menu, "透明标签1");
         const QRect needed = QFontMetrics(label->font())
                                  .boundingRect(QRect(0, 0, label->width(), 1000), Qt::TextWordWrap,
                                                toQString(texts::kSponsorNotice).replace(u"\r\n"_qs, u"\n"_qs));
@@ -396,7 +399,7 @@ private Q_SLOTS:
         QFETCH(QStringList, order);
         Window& gun = open(gunMakerWindow());
         for (const QString& box : checks) click(gun, box.toStdString());
-        gun.widget("编辑框_结果")->setFocus();
+        controlWidget(gun, "编辑框_结果")->setFocus();
         QCOMPARE(tabWalk(int(order.size())), order);
     }
 
@@ -409,7 +412,7 @@ private Q_SLOTS:
         Window& gun = open(gunMakerWindow());
         gun.setText("编辑框_名称", "AK47");
         click(gun, "选择框1");
-        QTest::keyClick(gun.widget("编辑框_名称"), Qt::Key_Escape);
+        QTest::keyClick(controlWidget(gun, "编辑框_名称"), Qt::Key_Escape);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(liveWindow(gunMakerWindow()) == nullptr);
         Window& again = open(gunMakerWindow());

@@ -573,11 +573,6 @@ bool Window::isOpen() const {
     return m_open && !m_top.isNull();
 }
 
-QWidget* Window::widget(std::string_view control) const {
-    const Control* found = find(control);
-    return found != nullptr ? found->widget : nullptr;
-}
-
 QWidget* Window::topLevel() const {
     return m_top.data();
 }

@@ -77,9 +77,6 @@ public:
     // Returns whether the window is still open, that is, neither closed nor being destroyed.
     bool isOpen() const;
 
-    // Returns the widget of a control (its objectName is the control's name), or nullptr if there is none.
-    QWidget* widget(std::string_view control) const;
-
     // Returns the window's top-level widget.
     QWidget* topLevel() const;
 
