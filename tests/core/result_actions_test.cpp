@@ -12,10 +12,11 @@
 #include <vector>
 
 #include "core/encoding.h"
+#include "core/file_system.h"
 #include "core/gun_definition.h"
+#include "core/locked_append.h"
 #include "core/messages.h"
 #include "core/result_actions.h"
-#include "core/weapons_file.h"
 #include "tests/core/test_support.h"
 
 namespace varnick {
@@ -214,12 +215,12 @@ TEST(AddToWeaponsFile, RefusalsLeaveTheFileUntouched) {
 TEST(AddToWeaponsFile, ReadsAFileLargerThanOneChunkToItsEnd) {
     // The key of the duplicate straddles the boundary between the first and the second chunk.
     std::string former = "A:\r\n";
-    while (former.size() < WeaponsFile::kChunkSize - 2) {
+    while (former.size() < kReadChunkSize - 2) {
         former += "    # padding\r\n";
     }
-    former.resize(WeaponsFile::kChunkSize - 2, '#');
+    former.resize(kReadChunkSize - 2, '#');
     former += "\r\nM4A1:\r\n    a: 1\r\n";
-    former += std::string(3 * WeaponsFile::kChunkSize, '#');
+    former += std::string(3 * kReadChunkSize, '#');
 
     TempDir directory;
     const fs::path weapons = directory.path() / "defaultWeapons.yml";
@@ -258,8 +259,8 @@ TEST(AddToWeaponsFile, SomethingOtherThanAFileIsAWriteFailure) {
     }
 }
 
-// The file-size limit lets the write stop partway (SIGXFSZ ignored, so write reports EFBIG instead of killing
-// the process); the child sends its messages back through a pipe.
+// The file-size limit lets the write stop partway; with the write signals ignored, write reports EFBIG instead
+// of killing the process. The child sends its messages back through a pipe.
 TEST(AddToWeaponsFile, WriteThatFailsMidwayLeavesTheFileByteIdentical) {
     TempDir directory;
     const fs::path weapons = directory.path() / "defaultWeapons.yml";
@@ -274,7 +275,7 @@ TEST(AddToWeaponsFile, WriteThatFailsMidwayLeavesTheFileByteIdentical) {
     ASSERT_GE(child, 0);
     if (child == 0) {
         close(pipeEnds[0]);
-        signal(SIGXFSZ, SIG_IGN);
+        ignoreWriteSignals();
         const rlimit limit{static_cast<rlim_t>(former.size() + 100), static_cast<rlim_t>(former.size() + 100)};
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0) {
             _exit(2);
