@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "core/encoding.h"
-#include "core/gun_definition.h"
 #include "core/messages.h"
 #include "core/result_actions.h"
 #include "tests/core/test_support.h"
@@ -19,18 +18,13 @@ namespace varnick {
 namespace {
 
 namespace fs = std::filesystem;
+using test::gunNamed;
 using test::readBytes;
 using test::RecordingDesktop;
 using test::TempDir;
 using test::writeBytes;
 
 constexpr int kAdditionsEach = 200;
-
-std::string gunNamed(const std::string& name) {
-    GunValues values = test::workedExampleGun();
-    values.name = name;
-    return buildGunDefinition(values);
-}
 
 std::string nameOf(int process, int addition) {
     return "P" + std::to_string(process) + "_" + std::to_string(addition);

@@ -9,7 +9,6 @@
 
 #include "core/encoding.h"
 #include "core/file_system.h"
-#include "core/gun_definition.h"
 #include "core/messages.h"
 #include "core/result_actions.h"
 #include "tests/core/fault_file_system.h"
@@ -45,11 +44,7 @@ void replaceByRename(const fs::path& path, std::string_view bytes) {
 }
 
 TEST(LockedAppend, EveryFaultAndInterleavingEndsInTheFilesTrueStateAndOneMessage) {
-    const std::string definition = [] {
-        GunValues values = test::workedExampleGun();
-        values.name = "M4A1";
-        return buildGunDefinition(values);
-    }();
+    const std::string definition = test::gunNamed("M4A1");
     const std::string former = "A:\r\n    b: 1\r\n";
     const std::string ours = toCodePage936(definition).value();
     const std::string firstHalf = ours.substr(0, ours.size() / 2);
@@ -147,8 +142,7 @@ TEST(LockedAppend, RefusalAppendsNothingAndReadsTheLockedFile) {
     writeBytes(weapons, former);
     FaultFileSystem fileSystem({});
     RecordingDesktop desktop;
-    GunValues values = test::workedExampleGun();
-    addToWeaponsFile(buildGunDefinition(values), desktop, weapons, fileSystem);
+    addToWeaponsFile(test::gunNamed("M4A1"), desktop, weapons, fileSystem);
     EXPECT_EQ(desktop.messages, Messages{std::string(messages::kAddDuplicateName)});
     EXPECT_EQ(readBytes(weapons), former);
     EXPECT_EQ(fileSystem.calls(Step::Lock), 1);

@@ -23,6 +23,7 @@ namespace varnick {
 namespace {
 
 namespace fs = std::filesystem;
+using test::gunNamed;
 using test::readBytes;
 using test::RecordingDesktop;
 using test::TempDir;
@@ -30,12 +31,6 @@ using test::workedExampleGun;
 using test::writeBytes;
 
 using Messages = std::vector<std::string>;
-
-std::string gunNamed(const std::string& name) {
-    GunValues values = workedExampleGun();
-    values.name = name;
-    return buildGunDefinition(values);
-}
 
 std::string gbk(const std::string& utf8) {
     return toCodePage936(utf8).value();
