@@ -96,6 +96,7 @@ dir=$(e2e_program_dir)
 mounted=
 if mkdir -p "$e2e_tmp/full" && mount -t tmpfs -o "size=$(($(stat -c %s "$dir/varnick") + 48 * 1024))" tmpfs "$e2e_tmp/full" 2>/dev/null; then
     mounted=$e2e_tmp/full
+    trap 'umount "$mounted" 2>/dev/null || true; e2e_cleanup' EXIT
     cp "$dir/varnick" "$mounted/varnick"
     dir=$mounted
     e2e_launch "$dir"
