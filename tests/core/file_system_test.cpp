@@ -1,15 +1,24 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "core/file_system.h"
+#include "core/messages.h"
+#include "core/result_actions.h"
 #include "tests/core/test_support.h"
 
 namespace varnick {
@@ -122,6 +131,52 @@ TEST(PlaceFile, ReplacesASymlinkAndNeverOpensOtherKindsOfFile) {
             EXPECT_EQ(readBytes(target), "someone else's file") << testCase.name;
         }
     }
+}
+
+// Without the signals ignored, either write below kills the process; with them ignored each fails with its error.
+TEST(IgnoreWriteSignals, ASizeLimitAndAClosedPipeFailTheWriteInsteadOfKilling) {
+    TempDir directory;
+    const fs::path path = directory.path() / "limited";
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ignoreWriteSignals();
+        int ends[2];
+        if (::pipe(ends) != 0) ::_exit(10);
+        ::close(ends[0]);
+        if (::write(ends[1], "x", 1) != -1 || errno != EPIPE) ::_exit(11);
+        const rlimit limit{8, 8};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(12);
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (fd < 0) ::_exit(13);
+        if (::write(fd, "12345678", 8) != 8) ::_exit(14);
+        if (::write(fd, "9", 1) != -1 || errno != EFBIG) ::_exit(15);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "killed by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// A lock held by another open of the file (as another running copy holds it) makes the addition wait for it and
+// then refuse, leaving the file as it was.
+TEST(PlatformFileSystem, AHeldLockRefusesTheAdditionAfterWaiting) {
+    TempDir directory;
+    const fs::path weapons = directory.path() / "defaultWeapons.yml";
+    writeBytes(weapons, "A: 1\r\n");
+    const int holder = ::open(weapons.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    test::RecordingDesktop desktop;
+    addToWeaponsFile(test::gunNamed("M4A1"), desktop, weapons);
+    EXPECT_EQ(desktop.messages, std::vector<std::string>{std::string(messages::kAddBusy)});
+    EXPECT_EQ(readBytes(weapons), "A: 1\r\n");
+
+    ::close(holder);
+    test::RecordingDesktop afterRelease;
+    addToWeaponsFile(test::gunNamed("M4A1"), afterRelease, weapons);
+    EXPECT_EQ(afterRelease.messages, std::vector<std::string>{std::string(messages::kAddDone)});
 }
 
 }  // namespace
