@@ -19,6 +19,7 @@ namespace {
 
 constexpr std::size_t kCompareChunk = 64 * 1024;
 constexpr DWORD kLargestPiece = 1u << 30;
+constexpr std::uint64_t kLockOffset = 0x7FFFFFFFFFFFFFFEULL;
 
 class Handle {
 public:
@@ -71,10 +72,10 @@ public:
     LockResult lock(std::chrono::milliseconds patience) override {
         const auto deadline = std::chrono::steady_clock::now() + patience;
         for (;;) {
-            // The whole range, beyond any end the file may reach, so that another holder cannot append either.
-            OVERLAPPED whole = {};
-            if (LockFileEx(m_handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD,
-                           &whole)) {
+            // Byte-range locks on Windows stop other programs' reads and writes too, so the lock covers one byte far
+            // beyond any end the file may reach: it excludes other copies of this program and nobody else.
+            OVERLAPPED marker = at(kLockOffset);
+            if (LockFileEx(m_handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &marker)) {
                 return LockResult::Locked;
             }
             if (GetLastError() != ERROR_LOCK_VIOLATION) return LockResult::Failed;
@@ -103,10 +104,10 @@ public:
         const DWORD piece = static_cast<DWORD>(bytes.size() < kLargestPiece ? bytes.size() : kLargestPiece);
         DWORD put = 0;
         if (!WriteFile(m_handle, bytes.data(), piece, &put, &atEnd) || put == 0) return {};
-        // The lock covers every offset, so nobody else can have appended since: the end is where this write ended.
-        LARGE_INTEGER size;
-        if (!GetFileSizeEx(m_handle, &size)) return {put, std::nullopt};
-        return {put, static_cast<std::uint64_t>(size.QuadPart)};
+        // A synchronous handle's file pointer stands right after the bytes the write put, wherever they landed.
+        LARGE_INTEGER end;
+        if (!SetFilePointerEx(m_handle, LARGE_INTEGER{}, &end, FILE_CURRENT)) return {put, std::nullopt};
+        return {put, static_cast<std::uint64_t>(end.QuadPart)};
     }
 
     bool sync() override { return FlushFileBuffers(m_handle) != 0; }

@@ -29,13 +29,14 @@ bool attachSkin(const std::filesystem::path& directory) {
     const std::filesystem::path skinFile = directory / kSkinFileName;
     const QByteArray libraryBytes = carriedBytes(kCarriedSkinLibraryResource);
     const QByteArray skinBytes = carriedBytes(kCarriedSkinFileResource);
+    if (libraryBytes.isEmpty()) return false;
     // A running copy of the program may have the library mapped, so the files are replaced, never rewritten.
     placeFile(library, view(libraryBytes));
-    const bool skinPlaced = placeFile(skinFile, view(skinBytes));
+    const bool skinPlaced = !skinBytes.isEmpty() && placeFile(skinFile, view(skinBytes));
 
     // Whatever stands at the name is what the loader maps: anything but the carried library (cut short by a full
     // disk, left from another version in a read-only directory) could crash the program when called.
-    if (libraryBytes.isEmpty() || !regularFileHolds(library, view(libraryBytes))) return false;
+    if (!regularFileHolds(library, view(libraryBytes))) return false;
     const auto attach = reinterpret_cast<SkinH_AttachExFunction>(
         bindLibraryFunction(directory, kSkinLibraryFileName, kSkinAttachFunction));
     if (attach == nullptr) return false;
