@@ -31,6 +31,9 @@ inline constexpr Message kAddUnencodable{MessageKind::Failure, "内容中有无�
 inline constexpr Message kAddDuplicateName{MessageKind::Failure, "配置文件中已有同名武器!请换一个枪械名称再写入!"};
 inline constexpr Message kAddWriteFailed{MessageKind::Failure,
                                          "写入失败!配置文件没有被改动,请检查它是否只读或正被其他程序占用!"};
+inline constexpr Message kAddBusy{MessageKind::Failure, "配置文件正被另一个程序写入,未写入!请稍后再试。"};
+inline constexpr Message kAddWriteFailedPartly{MessageKind::Failure,
+                                               "写入失败!配置文件末尾可能留下了不完整的内容,请打开检查!"};
 inline constexpr Message kAddDone{MessageKind::Success, "写入成功!请进入游戏测试!"};
 
 }  // namespace varnick::messages
