@@ -91,10 +91,13 @@ e2e_launch() {
     e2e_pids+=("$e2e_program_pid")
 }
 
-# Waits for a visible window whose title is exactly the given text; prints its id.
+# Waits for a visible window whose title is exactly the given text, of a process (by default the program last
+# started, e2e_program_pid); prints its id. Windows of a copy that has just been ended may linger until the X
+# server has seen it go, so only the one process's windows count.
 e2e_wait_window() {
-    local title=$1 id
-    id=$(timeout 60 xdotool search --sync --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1) || true
+    local title=$1 pid=${2:-$e2e_program_pid} id
+    id=$(timeout 60 xdotool search --sync --all --onlyvisible --pid "$pid" --name "^${title}\$" 2>/dev/null |
+        head -n 1) || true
     if [[ -z $id ]]; then
         echo "no window titled [$title] appeared" >&2
         cat "$e2e_tmp/program.log" >&2 || true
@@ -103,9 +106,9 @@ e2e_wait_window() {
     echo "$id"
 }
 
-# Prints how many visible windows carry exactly the given title.
+# Prints how many visible windows of the program last started carry exactly the given title.
 e2e_count_windows() {
-    { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true; } | wc -l
+    { xdotool search --all --onlyvisible --pid "$e2e_program_pid" --name "^$1\$" 2>/dev/null || true; } | wc -l
 }
 
 # Gives a window the keyboard focus and presses keys in it. The program handles them in order, so the caller
@@ -125,12 +128,18 @@ e2e_click() {
     xdotool click 1
 }
 
-# Dismisses the message box that is expected to appear, as a person would: Enter on its one button.
+# Dismisses the message box that is expected to appear, of a process (by default the program last started), as a
+# person would: Enter on its one button.
 e2e_dismiss_message() {
-    local id
-    id=$(e2e_wait_window Varnick) || return 1
+    local pid=${1:-$e2e_program_pid} id
+    id=$(e2e_wait_window Varnick "$pid") || return 1
     e2e_keys "$id" Return
-    e2e_wait_until 20 e2e_no_window Varnick
+    e2e_wait_until 20 e2e_gone "$id"
+}
+
+# Succeeds once a window is no longer shown.
+e2e_gone() {
+    ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable
 }
 
 # Succeeds when no visible window carries exactly the given title.

@@ -28,6 +28,7 @@ window_of() {
 # left open.
 add_in() {
     local pid=$1 name=${2:-} menu gun
+    adding=$pid
     menu=$(window_of "$pid" "Varnick V1.4") || return 1
     e2e_keys "$menu" space  # the focus starts on the guns button
     gun=$(window_of "$pid" "Varnick - 枪械制作") || return 1
@@ -43,7 +44,7 @@ add_in() {
 # Waits for the message box that closes an addition and dismisses it. Which text it shows is checked where the
 # message is chosen (the core tests); here it matters that a box comes and what the file holds.
 expect_message() {
-    e2e_dismiss_message && pass "$1" || fail "$1: no message box"
+    e2e_dismiss_message "$adding" && pass "$1" || fail "$1: no message box"
 }
 
 weapons_dir() {
