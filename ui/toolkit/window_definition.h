@@ -106,33 +106,17 @@ struct ControlDef {
     Colour textColour = kBlack;
 
     // Modifiers for the table rows; each returns a changed copy.
-    constexpr ControlDef hidden() const {
-        return with([](ControlDef& c) { c.visible = false; });
-    }
-    constexpr ControlDef disabled() const {
-        return with([](ControlDef& c) { c.enabled = false; });
-    }
-    constexpr ControlDef multiLineBox() const {
-        return with([](ControlDef& c) { c.multiLine = true; });
-    }
-    constexpr ControlDef readOnly() const {
-        return with([](ControlDef& c) { c.inputMode = InputMode::ReadOnly; });
-    }
-    constexpr ControlDef integerText() const {
-        return with([](ControlDef& c) { c.inputMode = InputMode::Integer; });
-    }
-    constexpr ControlDef maxBytes(int n) const {
-        return with([n](ControlDef& c) { c.maxLength = n; });
-    }
-    constexpr ControlDef withFont(FontSpec f) const {
-        return with([f](ControlDef& c) { c.font = f; });
-    }
-    constexpr ControlDef wrapping() const {
-        return with([](ControlDef& c) { c.wordWrap = true; });
-    }
-    constexpr ControlDef coloured(Colour k) const {
-        return with([k](ControlDef& c) { c.textColour = k; });
-    }
+    // clang-format off
+    constexpr ControlDef hidden() const { return with([](ControlDef& c) { c.visible = false; }); }
+    constexpr ControlDef disabled() const { return with([](ControlDef& c) { c.enabled = false; }); }
+    constexpr ControlDef multiLineBox() const { return with([](ControlDef& c) { c.multiLine = true; }); }
+    constexpr ControlDef readOnly() const { return with([](ControlDef& c) { c.inputMode = InputMode::ReadOnly; }); }
+    constexpr ControlDef integerText() const { return with([](ControlDef& c) { c.inputMode = InputMode::Integer; }); }
+    constexpr ControlDef maxBytes(int n) const { return with([n](ControlDef& c) { c.maxLength = n; }); }
+    constexpr ControlDef withFont(FontSpec f) const { return with([f](ControlDef& c) { c.font = f; }); }
+    constexpr ControlDef wrapping() const { return with([](ControlDef& c) { c.wordWrap = true; }); }
+    constexpr ControlDef coloured(Colour k) const { return with([k](ControlDef& c) { c.textColour = k; }); }
+    // clang-format on
 
 private:
     template <typename Change>
