@@ -66,7 +66,7 @@ e2e_dismiss_message && pass "error box shown for a program directory that cannot
     fail "no error box for a program directory that cannot be entered"
 e2e_wait_exit "$e2e_program_pid"
 expect_eq "exit status after the directory failure" 255 "$e2e_status"
-expect_eq "no carried file written after the directory failure" "" "$(find "$deep" -name jedata.dll)"
+expect_eq "carried files written after the directory failure" 0 "$(find "$deep" -name jedata.dll | wc -l)"
 
 # A directory in place of the skin engine stops start-up with an error box and status 255 (-1).
 dir=$(e2e_program_dir)
