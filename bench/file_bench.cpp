@@ -40,7 +40,7 @@ using Clock = std::chrono::steady_clock;
 // Keeps the last message and never shows anything, so that an addition costs only its own work.
 class SilentDesktop : public varnick::DesktopServices {
 public:
-    void showMessage(std::string_view text) override { lastMessage.assign(text); }
+    void showMessage(const varnick::Message& message) override { lastMessage.assign(message.text); }
     bool setClipboardText(std::string_view) override { return true; }
     std::string lastMessage;
 };
@@ -49,9 +49,12 @@ enum class Content { Ascii, Utf8, CodePage936 };
 
 const char* contentName(Content content) {
     switch (content) {
-    case Content::Ascii: return "ASCII";
-    case Content::Utf8: return "UTF-8";
-    case Content::CodePage936: return "GBK";
+        case Content::Ascii:
+            return "ASCII";
+        case Content::Utf8:
+            return "UTF-8";
+        case Content::CodePage936:
+            return "GBK";
     }
     return "";
 }
@@ -68,8 +71,8 @@ varnick::GunValues gun(const std::string& name, bool chinese, int seed) {
     values.projectileDamage = std::to_string(4 + seed % 17);
     values.projectileSpeed = std::to_string(20 + seed % 80);
     values.bulletSpread = std::to_string(seed % 4);
-    values.deathMessage = chinese ? "&b<shooter> 使用 " + name + " 把 <victim> 枪毙"
-                                  : "&b<shooter> shot <victim> with " + name;
+    values.deathMessage =
+        chinese ? "&b<shooter> 使用 " + name + " 把 <victim> 枪毙" : "&b<shooter> shot <victim> with " + name;
     values.zoomAmount = std::to_string(2 + seed % 6);
     values.ammoItemId = "341";
     values.reloadAmount = std::to_string(10 + seed % 50);
@@ -109,11 +112,13 @@ void generateWeaponsFile(const fs::path& path, Content content, std::size_t size
     std::string block;
     std::size_t written = 0;
     for (int seed = 0; written < size; ++seed) {
-        block = seed % 4 == 3 ? "\r\n" + varnick::buildThrowableDefinition(throwable(weaponName(content, "g", seed),
-                                                                                          chinese, seed))
-                              : varnick::buildGunDefinition(gun(weaponName(content, "w", seed), chinese, seed));
-        if (seed % 50 == 0) block += chinese ? "\r\n# ---- 第 " + std::to_string(seed / 50) + " 组 ----"
-                                             : "\r\n# ---- group " + std::to_string(seed / 50) + " ----";
+        block =
+            seed % 4 == 3
+                ? "\r\n" + varnick::buildThrowableDefinition(throwable(weaponName(content, "g", seed), chinese, seed))
+                : varnick::buildGunDefinition(gun(weaponName(content, "w", seed), chinese, seed));
+        if (seed % 50 == 0)
+            block += chinese ? "\r\n# ---- 第 " + std::to_string(seed / 50) + " 组 ----"
+                             : "\r\n# ---- group " + std::to_string(seed / 50) + " ----";
         if (content == Content::CodePage936) block = varnick::toCodePage936(block).value();
         out << block;
         written += block.size();
@@ -129,10 +134,11 @@ double secondsOf(const std::function<void()>& work) {
 // Appends one new weapon to the file, then truncates it back; returns the addition's time in seconds.
 double timeAddition(const fs::path& path, Content content, int run) {
     const std::uintmax_t size = fs::file_size(path);
-    const std::string text = varnick::buildGunDefinition(gun(weaponName(content, "new", run), content != Content::Ascii, run));
+    const std::string text =
+        varnick::buildGunDefinition(gun(weaponName(content, "new", run), content != Content::Ascii, run));
     SilentDesktop desktop;
     const double seconds = secondsOf([&] { varnick::addToWeaponsFile(text, desktop, path); });
-    if (desktop.lastMessage != varnick::messages::kAddDone) {
+    if (desktop.lastMessage != varnick::messages::kAddDone.text) {
         std::fprintf(stderr, "bench: adding to %s failed: %s\n", path.c_str(), desktop.lastMessage.c_str());
         std::exit(1);
     }
@@ -146,7 +152,8 @@ double timePlainRead(const fs::path& path) {
         const int fd = open(path.c_str(), O_RDONLY);
         std::vector<char> buffer(64 * 1024);
         unsigned sum = 0;
-        for (ssize_t got; (got = read(fd, buffer.data(), buffer.size())) > 0;) sum += static_cast<unsigned char>(buffer[0]);
+        for (ssize_t got; (got = read(fd, buffer.data(), buffer.size())) > 0;)
+            sum += static_cast<unsigned char>(buffer[0]);
         close(fd);
         if (sum == 1) std::fputs("", stderr);  // keeps the loop from being optimised away
     });
@@ -164,7 +171,7 @@ long peakResidentKilobytes() {
 int peakChild(const fs::path& path, const std::string& name) {
     SilentDesktop desktop;
     varnick::addToWeaponsFile(varnick::buildGunDefinition(gun(name, false, 1)), desktop, path);
-    if (desktop.lastMessage != varnick::messages::kAddDone) return 1;
+    if (desktop.lastMessage != varnick::messages::kAddDone.text) return 1;
     std::printf("%ld\n", peakResidentKilobytes());
     return 0;
 }
@@ -226,7 +233,8 @@ int main(int argc, char* argv[]) {
         std::vector<double> addSeconds[2], readSeconds[2], peakMb[2];
         fs::path paths[2];
         for (int which = 0; which < 2; ++which) {
-            paths[which] = fs::path(directory) / (std::string(contentName(content)) + (which ? "-50MB" : "-10KB") + ".yml");
+            paths[which] =
+                fs::path(directory) / (std::string(contentName(content)) + (which ? "-50MB" : "-10KB") + ".yml");
             generateWeaponsFile(paths[which], content, which ? kLarge : kSmall);
             timeAddition(paths[which], content, -1);  // warms the page cache and the code
         }

@@ -2,8 +2,6 @@
 
 #include <cstddef>
 #include <filesystem>
-#include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -68,38 +66,6 @@ private:
     bool m_inBlankRun = false;
     bool m_matchBeforeBlanks[kNames] = {};
     bool m_matchBeforeColon[kNames] = {};
-};
-
-// An existing weapons file, open for one addition; closed when destroyed.
-class WeaponsFile {
-public:
-    // The size of the pieces the file is read in.
-    static constexpr std::size_t kChunkSize = 64 * 1024;
-
-    // Opens an existing regular file for reading and appending, never creating anything; nothing on failure.
-    static std::unique_ptr<WeaponsFile> open(const std::filesystem::path& path);
-
-    ~WeaponsFile();
-    WeaponsFile(const WeaponsFile&) = delete;
-    WeaponsFile& operator=(const WeaponsFile&) = delete;
-
-    // Reads the whole file once from its start in pieces of kChunkSize, handing each to the sink; false on a read
-    // error.
-    bool read(const std::function<void(std::string_view)>& sink);
-
-    // Appends the bytes after the file's last byte and flushes them to disk; on any failure truncates the file
-    // back to its former size and returns false.
-    bool append(std::string_view bytes);
-
-private:
-    WeaponsFile() = default;
-
-#ifdef _WIN32
-    void* m_handle = nullptr;
-#else
-    int m_readFd = -1;
-    int m_writeFd = -1;
-#endif
 };
 
 // Returns the facts of a weapons file's content held in memory, as one pass over it finds them.

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <linux/fs.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -12,16 +15,18 @@
 #include <vector>
 
 #include "core/encoding.h"
+#include "core/file_system.h"
 #include "core/gun_definition.h"
+#include "core/locked_append.h"
 #include "core/messages.h"
 #include "core/result_actions.h"
-#include "core/weapons_file.h"
 #include "tests/core/test_support.h"
 
 namespace varnick {
 namespace {
 
 namespace fs = std::filesystem;
+using test::gunNamed;
 using test::readBytes;
 using test::RecordingDesktop;
 using test::TempDir;
@@ -29,12 +34,6 @@ using test::workedExampleGun;
 using test::writeBytes;
 
 using Messages = std::vector<std::string>;
-
-std::string gunNamed(const std::string& name) {
-    GunValues values = workedExampleGun();
-    values.name = name;
-    return buildGunDefinition(values);
-}
 
 std::string gbk(const std::string& utf8) {
     return toCodePage936(utf8).value();
@@ -46,21 +45,21 @@ TEST(CopyResult, PutsTheWholeTextOnTheClipboardOrRefuses) {
         RecordingDesktop desktop;
         copyResult(definition, desktop);
         EXPECT_EQ(desktop.clipboard, definition);
-        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kCopyDone)});
+        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kCopyDone.text)});
     }
     {
         RecordingDesktop desktop;
         desktop.clipboard = "former";
         copyResult("", desktop);
         EXPECT_EQ(desktop.clipboard, "former");
-        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kCopyNothingGenerated)});
+        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kCopyNothingGenerated.text)});
     }
     {
         RecordingDesktop desktop;
         desktop.clipboardAvailable = false;
         copyResult(definition, desktop);
         EXPECT_EQ(desktop.clipboard, std::nullopt);
-        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kCopyClipboardBusy)});
+        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kCopyClipboardBusy.text)});
     }
 }
 
@@ -76,8 +75,9 @@ TEST(AddToWeaponsFile, MissingFileIsReportedAndNothingIsCreated) {
     for (const std::string& text : {gunNamed("M4A1"), std::string()}) {
         RecordingDesktop desktop;
         addToWeaponsFile(text, desktop);
-        EXPECT_EQ(desktop.messages,
-                  Messages{std::string(text.empty() ? messages::kAddNothingGenerated : messages::kAddNoWeaponsFile)});
+        EXPECT_EQ(
+            desktop.messages,
+            Messages{std::string((text.empty() ? messages::kAddNothingGenerated : messages::kAddNoWeaponsFile).text)});
         EXPECT_FALSE(fs::exists(server.path() / "plugins" / "CrackShot" / "weapons"));
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(server.path() / "plugins" / "CrackShot"), fs::directory_iterator()),
@@ -94,7 +94,7 @@ TEST(AddToWeaponsFile, UsesTheDefaultPathUnderTheCurrentDirectory) {
         const test::CurrentDirectory inServer(server.path());
         addToWeaponsFile(gunNamed("M4A1"), desktop);
     }
-    EXPECT_EQ(desktop.messages, Messages{std::string(messages::kAddDone)});
+    EXPECT_EQ(desktop.messages, Messages{std::string(messages::kAddDone.text)});
     EXPECT_EQ(readBytes(weapons), "A:\r\n    b: 1" + gbk(gunNamed("M4A1")));
 }
 
@@ -148,7 +148,7 @@ TEST(AddToWeaponsFile, AppendsAfterTheLastByteInTheFilesEncoding) {
         for (const std::string& addition : testCase.additions) {
             RecordingDesktop desktop;
             addToWeaponsFile(addition, desktop, weapons);
-            EXPECT_EQ(desktop.messages, Messages{std::string(messages::kAddDone)}) << testCase.name;
+            EXPECT_EQ(desktop.messages, Messages{std::string(messages::kAddDone.text)}) << testCase.name;
         }
         EXPECT_EQ(readBytes(weapons), testCase.expected) << testCase.name;
     }
@@ -170,7 +170,7 @@ TEST(AddToWeaponsFile, RefusalsLeaveTheFileUntouched) {
         const char* name;
         std::string former;
         std::string text;
-        std::string_view message;
+        Message message;
     };
     GunValues quoteInName = workedExampleGun();
     quoteInName.name = "\"M4A1";
@@ -205,7 +205,7 @@ TEST(AddToWeaponsFile, RefusalsLeaveTheFileUntouched) {
         fs::last_write_time(weapons, changed);
         RecordingDesktop desktop;
         addToWeaponsFile(testCase.text, desktop, weapons);
-        EXPECT_EQ(desktop.messages, Messages{std::string(testCase.message)}) << testCase.name;
+        EXPECT_EQ(desktop.messages, Messages{std::string(testCase.message.text)}) << testCase.name;
         EXPECT_EQ(readBytes(weapons), testCase.former) << testCase.name;
         EXPECT_EQ(fs::last_write_time(weapons), changed) << testCase.name;
     }
@@ -214,24 +214,24 @@ TEST(AddToWeaponsFile, RefusalsLeaveTheFileUntouched) {
 TEST(AddToWeaponsFile, ReadsAFileLargerThanOneChunkToItsEnd) {
     // The key of the duplicate straddles the boundary between the first and the second chunk.
     std::string former = "A:\r\n";
-    while (former.size() < WeaponsFile::kChunkSize - 2) {
+    while (former.size() < kReadChunkSize - 2) {
         former += "    # padding\r\n";
     }
-    former.resize(WeaponsFile::kChunkSize - 2, '#');
+    former.resize(kReadChunkSize - 2, '#');
     former += "\r\nM4A1:\r\n    a: 1\r\n";
-    former += std::string(3 * WeaponsFile::kChunkSize, '#');
+    former += std::string(3 * kReadChunkSize, '#');
 
     TempDir directory;
     const fs::path weapons = directory.path() / "defaultWeapons.yml";
     writeBytes(weapons, former);
     RecordingDesktop duplicate;
     addToWeaponsFile(gunNamed("M4A1"), duplicate, weapons);
-    EXPECT_EQ(duplicate.messages, Messages{std::string(messages::kAddDuplicateName)});
+    EXPECT_EQ(duplicate.messages, Messages{std::string(messages::kAddDuplicateName.text)});
     EXPECT_EQ(readBytes(weapons), former);
 
     RecordingDesktop added;
     addToWeaponsFile(gunNamed("AK47"), added, weapons);
-    EXPECT_EQ(added.messages, Messages{std::string(messages::kAddDone)});
+    EXPECT_EQ(added.messages, Messages{std::string(messages::kAddDone.text)});
     EXPECT_EQ(readBytes(weapons), former + gbk(gunNamed("AK47")));
 }
 
@@ -251,31 +251,24 @@ TEST(AddToWeaponsFile, SomethingOtherThanAFileIsAWriteFailure) {
         testCase.place(weapons);
         RecordingDesktop desktop;
         addToWeaponsFile(gunNamed("M4A1"), desktop, weapons);
-        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kAddWriteFailed)}) << testCase.name;
+        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kAddWriteFailed.text)}) << testCase.name;
         if (fs::is_directory(weapons)) {
             EXPECT_TRUE(fs::is_empty(weapons)) << testCase.name;
         }
     }
 }
 
-// The file-size limit lets the write stop partway (SIGXFSZ ignored, so write reports EFBIG instead of killing
-// the process); the child sends its messages back through a pipe.
-TEST(AddToWeaponsFile, WriteThatFailsMidwayLeavesTheFileByteIdentical) {
-    TempDir directory;
-    const fs::path weapons = directory.path() / "defaultWeapons.yml";
-    const std::string former = "A:\r\n    b: \"使用\"\r\n";
-    writeBytes(weapons, former);
-    const std::string definition = gunNamed("M4A1");
-    ASSERT_GT(definition.size(), 100u);
-
+// Adds the definition in a child process whose file-size limit is the given number of bytes, with the write
+// signals ignored as at program start; returns the messages the child showed, one a line, or a note of how it
+// ended otherwise.
+std::string addUnderSizeLimit(const std::string& definition, const fs::path& weapons, std::size_t limitBytes) {
     int pipeEnds[2];
-    ASSERT_EQ(pipe(pipeEnds), 0);
+    if (pipe(pipeEnds) != 0) return "no pipe";
     const pid_t child = fork();
-    ASSERT_GE(child, 0);
     if (child == 0) {
         close(pipeEnds[0]);
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{static_cast<rlim_t>(former.size() + 100), static_cast<rlim_t>(former.size() + 100)};
+        ignoreWriteSignals();
+        const rlimit limit{static_cast<rlim_t>(limitBytes), static_cast<rlim_t>(limitBytes)};
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0) {
             _exit(2);
         }
@@ -297,11 +290,51 @@ TEST(AddToWeaponsFile, WriteThatFailsMidwayLeavesTheFileByteIdentical) {
     }
     close(pipeEnds[0]);
     int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(report, std::string(messages::kAddWriteFailed) + "\n");
+    if (child < 0 || waitpid(child, &status, 0) != child) return "no child";
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "child ended with status " + std::to_string(status);
+    return report;
+}
+
+// The file-size limit lets the write stop partway; with the write signals ignored, write reports EFBIG instead
+// of killing the process, and the partial bytes are taken back.
+TEST(AddToWeaponsFile, WriteThatFailsMidwayLeavesTheFileByteIdentical) {
+    TempDir directory;
+    const fs::path weapons = directory.path() / "defaultWeapons.yml";
+    const std::string former = "A:\r\n    b: \"使用\"\r\n";
+    writeBytes(weapons, former);
+    const std::string definition = gunNamed("M4A1");
+    ASSERT_GT(definition.size(), 100u);
+    EXPECT_EQ(addUnderSizeLimit(definition, weapons, former.size() + 100),
+              std::string(messages::kAddWriteFailed.text) + "\n");
     EXPECT_EQ(readBytes(weapons), former);
+}
+
+// An append-only file (chattr +a) can grow but not be cut: the partial bytes stay, and the message says so
+// instead of claiming the file is unchanged.
+TEST(AddToWeaponsFile, RollbackThatCannotCutSaysTheEndMayHoldAPartialDefinition) {
+    TempDir directory;
+    const fs::path weapons = directory.path() / "defaultWeapons.yml";
+    const std::string former = "A:\r\n    b: 1\r\n";
+    writeBytes(weapons, former);
+    const int fd = open(weapons.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    int flags = 0;
+    bool appendOnly = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (appendOnly) {
+        flags |= FS_APPEND_FL;
+        appendOnly = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    if (!appendOnly) {
+        close(fd);
+        GTEST_SKIP() << "this file system or user cannot make a file append-only";
+    }
+    const std::string definition = gunNamed("M4A1");
+    const std::string report = addUnderSizeLimit(definition, weapons, former.size() + 100);
+    flags &= ~FS_APPEND_FL;
+    ioctl(fd, FS_IOC_SETFLAGS, &flags);
+    close(fd);
+    EXPECT_EQ(report, std::string(messages::kAddWriteFailedPartly.text) + "\n");
+    EXPECT_EQ(readBytes(weapons), former + toCodePage936(definition).value().substr(0, 100));
 }
 
 }  // namespace

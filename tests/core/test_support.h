@@ -2,8 +2,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <random>
 #include <string>
@@ -12,13 +10,17 @@
 
 #include "core/desktop_services.h"
 #include "core/gun_definition.h"
+#include "tests/test_files.h"
 
 namespace varnick::test {
 
-// Records every message and keeps the clipboard text; the clipboard can be made unavailable.
+// Records every message's text and kind and keeps the clipboard text; the clipboard can be made unavailable.
 class RecordingDesktop : public DesktopServices {
 public:
-    void showMessage(std::string_view text) override { messages.emplace_back(text); }
+    void showMessage(const Message& message) override {
+        messages.emplace_back(message.text);
+        kinds.push_back(message.kind);
+    }
 
     bool setClipboardText(std::string_view text) override {
         if (!clipboardAvailable) {
@@ -29,6 +31,7 @@ public:
     }
 
     std::vector<std::string> messages;
+    std::vector<MessageKind> kinds;
     std::optional<std::string> clipboard;
     bool clipboardAvailable = true;
 };
@@ -70,16 +73,6 @@ private:
     std::filesystem::path m_former;
 };
 
-inline std::string readBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void writeBytes(const std::filesystem::path& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
 inline std::string fixture(const std::string& name) {
     return readBytes(std::filesystem::path(VARNICK_CORE_FIXTURES) / name);
 }
@@ -119,6 +112,13 @@ inline GunValues workedExampleGun() {
     values.scopeEnabled = true;
     values.ammoEnabled = true;
     return values;
+}
+
+// The gun definition of the worked example's entries under another weapon name.
+inline std::string gunNamed(const std::string& name) {
+    GunValues values = workedExampleGun();
+    values.name = name;
+    return buildGunDefinition(values);
 }
 
 }  // namespace varnick::test
