@@ -2,11 +2,11 @@
 # Helpers for end-to-end tests: a private X server, the real executable copied into a temporary program
 # directory and started from another working directory, and xdotool/xclip to drive and read it.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../lib/checks.sh"
 
 : "${VARNICK_EXE:?VARNICK_EXE must name the built executable}"
 : "${VARNICK_CONTROL_CENTRE:?VARNICK_CONTROL_CENTRE must name the built varnick_control_centre}"
 
-e2e_failures=0
 e2e_tmp=$(mktemp -d)
 e2e_pids=()
 
@@ -18,34 +18,13 @@ e2e_cleanup() {
 }
 trap e2e_cleanup EXIT
 
-fail() {
-    echo "FAIL: $*" >&2
-    e2e_failures=$((e2e_failures + 1))
-}
-
-pass() { echo "ok: $*"; }
-
-# Compares two values and reports the outcome under a description.
-expect_eq() {
-    local description=$1 expected=$2 actual=$3
-    if [[ $expected == "$actual" ]]; then pass "$description"; else fail "$description: expected [$expected], got [$actual]"; fi
-}
-
-finish() {
-    if ((e2e_failures)); then
-        echo "$e2e_failures check(s) failed" >&2
-        exit 1
-    fi
-    echo "all checks passed"
-}
-
 # Starts a private Xvfb and exports DISPLAY. Xvfb picks a free display itself and writes its number once it
 # accepts connections, so suites that run at the same time never race for one.
 e2e_start_x() {
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$e2e_tmp/display" >"$e2e_tmp/xvfb.log" 2>&1 &
     local xvfb=$!
     e2e_pids+=("$xvfb")
-    e2e_wait_until 30 test -s "$e2e_tmp/display" || {
+    wait_until 30 test -s "$e2e_tmp/display" || {
         cat "$e2e_tmp/xvfb.log" >&2
         echo "Xvfb did not report a display" >&2
         exit 1
@@ -53,17 +32,6 @@ e2e_start_x() {
     export DISPLAY=":$(head -n 1 "$e2e_tmp/display")"
     export QT_QPA_PLATFORM=xcb
     unset WAYLAND_DISPLAY
-}
-
-# Runs a command every tenth of a second until it succeeds or the deadline (in seconds) has passed; returns
-# whether it succeeded.
-e2e_wait_until() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@" >/dev/null 2>&1; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.1
-    done
 }
 
 # Prints where to click a control of a window (main_menu, gun_maker or throwable_maker): the centre of its
@@ -134,7 +102,7 @@ e2e_dismiss_message() {
     local pid=${1:-$e2e_program_pid} id
     id=$(e2e_wait_window Varnick "$pid") || return 1
     e2e_keys "$id" Return
-    e2e_wait_until 20 e2e_gone "$id"
+    wait_until 20 e2e_gone "$id"
 }
 
 # Succeeds once a window is no longer shown.
@@ -152,7 +120,7 @@ e2e_no_window() {
 e2e_wait_exit() {
     local pid=$1
     e2e_status=0
-    if ! e2e_wait_until 30 e2e_ended "$pid"; then
+    if ! wait_until 30 e2e_ended "$pid"; then
         e2e_status=timeout
         return 0
     fi
@@ -171,7 +139,7 @@ e2e_clipboard_to() {
 
 # Waits until the clipboard holds exactly the bytes of a file; returns whether it came to.
 e2e_wait_clipboard() {
-    e2e_wait_until 20 e2e_clipboard_is "$1"
+    wait_until 20 e2e_clipboard_is "$1"
 }
 
 e2e_clipboard_is() {

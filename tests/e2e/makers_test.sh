@@ -80,7 +80,7 @@ else
     od -c "$e2e_tmp/clipboard" | head >&2
 fi
 e2e_keys "$thrower" Escape
-e2e_wait_until 30 e2e_no_window "Varnick - 投掷型武器制作" || fail "throwable maker still open after Esc"
+wait_until 30 e2e_no_window "Varnick - 投掷型武器制作" || fail "throwable maker still open after Esc"
 e2e_keys "$menu" Escape
 e2e_wait_exit "$e2e_program_pid"
 expect_eq "exit status once both windows are closed" 0 "$e2e_status"

@@ -33,7 +33,7 @@ for presses in 0 1 4 5 6; do
     e2e_keys "$menu" "${keys[@]}" space
     # Esc is handled after the keys before it, so once the main menu has gone Space has done all it will do.
     e2e_keys "$menu" Escape
-    e2e_wait_until 30 e2e_no_window "Varnick V1.4" || fail "main menu still open after Esc ($presses Tab presses)"
+    wait_until 30 e2e_no_window "Varnick V1.4" || fail "main menu still open after Esc ($presses Tab presses)"
     guns=$(e2e_count_windows "Varnick - 枪械制作")
     grenades=$(e2e_count_windows "Varnick - 投掷型武器制作")
     case $presses in

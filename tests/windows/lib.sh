@@ -2,45 +2,13 @@
 # Helpers for the Windows package's tests under wine: a private X server, a wine prefix of our own made once
 # in the cache, the package unpacked into fresh server directories, and xdotool/xclip to drive and read it.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../lib/checks.sh"
 
 : "${VARNICK_WINDOWS_ZIP:?VARNICK_WINDOWS_ZIP must name the package}"
 : "${VARNICK_WINE_CACHE:?VARNICK_WINE_CACHE must name a directory for the wine prefix}"
 
-win_failures=0
 win_tmp=$(mktemp -d)
 win_pids=()
-
-fail() {
-    echo "FAIL: $*" >&2
-    win_failures=$((win_failures + 1))
-}
-
-pass() { echo "ok: $*"; }
-
-# Compares two values and reports the outcome under a description.
-expect_eq() {
-    local description=$1 expected=$2 actual=$3
-    if [[ $expected == "$actual" ]]; then pass "$description"; else fail "$description: expected [$expected], got [$actual]"; fi
-}
-
-finish() {
-    if ((win_failures)); then
-        echo "$win_failures check(s) failed" >&2
-        exit 1
-    fi
-    echo "all checks passed"
-}
-
-# Runs a command every tenth of a second until it succeeds or the deadline (in seconds) has passed; returns
-# whether it succeeded.
-win_wait_until() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.1
-    done
-}
 
 # The wine64 binary itself: the wine wrapper would look for the 32-bit wine first and warn.
 wine_bin=/usr/lib/wine/wine64
@@ -80,7 +48,7 @@ win_start_x() {
     local display_file=$win_tmp/display
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >"$win_tmp/xvfb.log" 2>&1 &
     win_pids+=($!)
-    if ! win_wait_until 30 test -s "$display_file"; then
+    if ! wait_until 30 test -s "$display_file"; then
         echo "Xvfb did not start" >&2
         exit 1
     fi
@@ -176,16 +144,16 @@ win_message_text() {
     id=$(win_wait_window Varnick "${1:-$win_program_pid}") || return 1
     printf '' | xclip -selection clipboard
     win_keys "$id" ctrl+c
-    win_wait_until 10 win_clipboard_has_text || true
+    wait_until 10 win_clipboard_has_text || true
     timeout 5 xclip -o -selection clipboard 2>/dev/null || true
     win_keys "$id" Return
-    win_wait_until 20 win_window_gone "$id" || echo "the message box stayed open" >&2
+    wait_until 20 win_window_gone "$id" || echo "the message box stayed open" >&2
 }
 
 # Waits for the program last started to end and sets win_status to its exit status, or to "timeout". It runs
 # in this shell, never in a command substitution, which cannot wait for this shell's children.
 win_wait_exit() {
-    if ! win_wait_until 30 win_ended "$win_program_pid"; then
+    if ! wait_until 30 win_ended "$win_program_pid"; then
         win_status=timeout
         return 0
     fi

@@ -65,12 +65,12 @@ gun=$(open_gun_maker)
 exec {holder}> >(cd "$win_tmp" && win_run "$VARNICK_HOLD_FILE_EXE" "$(win_path "$weapons")" >"$win_tmp/held" 2>&1)
 holder_pid=$!
 held() { [[ $(head -n 1 "$win_tmp/held" 2>/dev/null) == held* ]]; }
-win_wait_until 60 held || true
+wait_until 60 held || true
 expect_eq "the other program holds the weapons file" held "$(head -n 1 "$win_tmp/held" | tr -d '\r')"
 expect_message "adding to a file held open reports the failure" "$write_failed" "$(generate_and_add "$gun")"
 if cmp -s "$win_tmp/before" "$weapons"; then pass "held file keeps its former bytes"; else fail "held file changed"; fi
 exec {holder}>&-
-win_wait_until 30 win_ended "$holder_pid" || fail "the other program did not let go"
+wait_until 30 win_ended "$holder_pid" || fail "the other program did not let go"
 win_click "$gun" "${add[@]}"
 expect_message "once let go, the addition goes through" "$added" "$(win_message_text)"
 win_stop
