@@ -123,10 +123,11 @@ win_keys() {
     xdotool key --delay 80 "$@"
 }
 
-# Clicks the left button at a position in a window's client area.
+# Clicks the left button at a position in a window's client area, raising the window first: the windows of
+# two copies open at the same place.
 win_click() {
     local id=$1 x=$2 y=$3
-    xdotool mousemove --window "$id" "$x" "$y" click 1
+    xdotool windowraise "$id" mousemove --window "$id" "$x" "$y" click 1
 }
 
 win_clipboard_has_text() {
@@ -172,6 +173,10 @@ win_stop() {
 
 # Prints the colour most of a window's pixels have, as #RRGGBB.
 win_main_colour() {
-    import -window "$1" -format %c histogram:info:- 2>/dev/null |
-        sort -rn | head -n 1 | grep -o '#[0-9A-Fa-f]\{6\}' | head -n 1 | tr a-f A-F
+    local rgb
+    rgb=$(import -window "$1" -format %c histogram:info:- 2>/dev/null | sort -rn | head -n 1 |
+        grep -o 'srgb([0-9]*,[0-9]*,[0-9]*)' | tr -dc '0-9,') || true
+    [[ -n $rgb ]] || return 0
+    IFS=, read -r red green blue <<<"$rgb"
+    printf '#%02X%02X%02X\n' "$red" "$green" "$blue"
 }

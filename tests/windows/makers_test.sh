@@ -6,7 +6,8 @@ source "$(dirname "$0")/lib.sh"
 fixtures="$(cd "$(dirname "$0")/../e2e" && pwd)/fixtures"
 win_start
 
-# Client-area positions of the gun maker's generate and add buttons.
+# Client-area positions of the main menu's guns button and the gun maker's generate and add buttons.
+guns=(100 48)
 generate=(280 496)
 add=(840 496)
 
@@ -85,10 +86,10 @@ first_menu=$(win_wait_window "Varnick V1.4" "$first") && pass "the first copy st
 win_launch "$dir"
 second=$win_program_pid
 second_menu=$(win_wait_window "Varnick V1.4" "$second") && pass "the second copy starts beside it" || fail "the second copy did not start"
-win_keys "$first_menu" space
+win_click "$first_menu" "${guns[@]}"
 first_gun=$(win_wait_window "Varnick - 枪械制作" "$first")
 expect_message "the first copy adds" "$added" "$(generate_and_add "$first_gun" "$first")"
-win_keys "$second_menu" space
+win_click "$second_menu" "${guns[@]}"
 second_gun=$(win_wait_window "Varnick - 枪械制作" "$second")
 expect_message "the second copy refuses the same name" "$duplicate" "$(generate_and_add "$second_gun" "$second")"
 { cat "$win_tmp/before"; iconv -f UTF-8 -t GBK "$fixtures/gun_initial.txt"; } >"$win_tmp/expected"

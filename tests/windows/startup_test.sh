@@ -13,7 +13,8 @@ win_launch "$dir"
 menu=$(win_wait_window "Varnick V1.4") && pass "main menu titled Varnick V1.4" || fail "main menu did not appear"
 if cmp -s "$VARNICK_SKIN_LIBRARY" "$dir/jedata.dll"; then pass "jedata.dll is the carried library"; else fail "jedata.dll differs from the built library"; fi
 if cmp -s "$VARNICK_SKIN_FILE" "$dir/皮肤.she"; then pass "皮肤.she is the carried skin"; else fail "皮肤.she differs from the built skin"; fi
-if x86_64-w64-mingw32-objdump -p "$dir/jedata.dll" | grep -qE '^\s+\[\s*[0-9]+\] SkinH_AttachEx$'; then
+exports=$(x86_64-w64-mingw32-objdump -p "$dir/jedata.dll" 2>/dev/null || true)
+if grep -E '^\s+\[\s*[0-9]+\] SkinH_AttachEx$' <<<"$exports" >/dev/null; then
     pass "jedata.dll exports SkinH_AttachEx"
 else
     fail "jedata.dll does not export SkinH_AttachEx"
@@ -22,6 +23,8 @@ resources=$(x86_64-w64-mingw32-windres -i "$dir/varnick.exe" -O rc 2>/dev/null |
 for resource in '"DEFAULT_ICON" 14 /* RT_GROUP_ICON */' '1 24 /* RT_MANIFEST */' 'VALUE "FileVersion", "1.4.'; do
     if [[ $resources == *"$resource"* ]]; then pass "varnick.exe carries [$resource]"; else fail "varnick.exe lacks [$resource]"; fi
 done
+main_colour_is() { [[ $(win_main_colour "$1") == "$2" ]]; }
+wait_until 20 main_colour_is "$menu" "$face_colour" || true
 expect_eq "most of the main menu wears the skin's face colour" "$face_colour" "$(win_main_colour "$menu")"
 
 win_keys "$menu" Escape
