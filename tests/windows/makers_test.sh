@@ -56,6 +56,17 @@ else
     fail "weapons file is not its former bytes plus the definition"
     od -c "$weapons" | tail -5 >&2
 fi
+
+# The plugin's reader (SnakeYAML, decoding in GBK as a Chinese Windows server does) reads the file as the
+# intended text: the same weapons and values as the former file plus the definition, read from UTF-8.
+judge_classes=$win_tmp/judge
+mkdir -p "$judge_classes"
+javac -nowarn -cp /usr/share/java/snakeyaml.jar -d "$judge_classes" "$(dirname "$0")/../judge/PluginReader.java"
+plugin_reading() { java -cp "/usr/share/java/snakeyaml.jar:$judge_classes" PluginReader "$1" "$2" | grep -v '^F'; }
+cat "$win_tmp/before" "$fixtures/gun_initial.txt" >"$win_tmp/intended"
+intended=$(plugin_reading UTF-8 "$win_tmp/intended")
+if [[ $intended == L* ]] && ! grep -q '^E' <<<"$intended"; then pass "the plugin's reader reads the intended text"; else fail "the plugin's reader cannot read the intended text"; fi
+expect_eq "the plugin's reader reads the weapons file in GBK as the intended text" "$intended" "$(plugin_reading GBK "$weapons")"
 win_stop
 
 # Another program holds the file open without write sharing: the addition fails and the file keeps its
