@@ -11,18 +11,32 @@ export VARNICK_WINE_CACHE=${VARNICK_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/varni
 source "$root/tests/windows/lib.sh"
 win_start
 
+# The signature of what a window shows.
+window_signature() { import -window "$1" -format '%#' info:- 2>/dev/null; }
+
+# Clicks in a window and waits until what it shows has changed.
+click_and_wait_for_change() {
+    local id=$1 before
+    before=$(window_signature "$id")
+    win_click "$@"
+    changed() { [[ $(window_signature "$id") != "$before" ]]; }
+    wait_until 20 changed || echo "windows_screenshots: the window did not change after the click" >&2
+}
+
 dir=$(win_program_dir)
 win_launch "$dir"
 menu=$(win_wait_window "Varnick V1.4")
+face_shown() { [[ $(win_main_colour "$menu") == "#EEF0F4" ]]; }
+wait_until 20 face_shown || true
 import -window "$menu" "$root/docs/windows_main_menu.png"
 
-win_keys "$menu" space
+win_click "$menu" 100 48 # the guns button
 gun=$(win_wait_window "Varnick - 枪械制作")
-win_click "$gun" 280 496
+click_and_wait_for_change "$gun" 280 496 # generate
 import -window "$gun" "$root/docs/windows_gun_maker.png"
 
-win_keys "$menu" Tab Tab Tab Tab Tab space
+win_click "$menu" 340 184 # the grenades button
 thrower=$(win_wait_window "Varnick - 投掷型武器制作")
-win_click "$thrower" 116 452
+click_and_wait_for_change "$thrower" 116 452 # generate
 import -window "$thrower" "$root/docs/windows_throwable_maker.png"
 echo "windows_screenshots: wrote docs/windows_main_menu.png, docs/windows_gun_maker.png, docs/windows_throwable_maker.png"
