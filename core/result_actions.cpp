@@ -4,8 +4,7 @@
 #include <string>
 #include <system_error>
 
-#include "core/definition_check.h"
-#include "core/encoding.h"
+#include "core/addition_plan.h"
 #include "core/messages.h"
 #include "core/weapons_file.h"
 
@@ -14,53 +13,34 @@ namespace varnick {
 namespace {
 
 // Every path returns before the message is shown, so the file is closed by then.
-std::string_view addAndDescribe(std::string_view resultText, const std::filesystem::path& weaponsFile) {
+std::string addAndDescribe(std::string_view resultText, const std::filesystem::path& weaponsFile) {
     if (resultText.empty()) {
-        return messages::kAddNothingGenerated;
+        return std::string(messages::kAddNothingGenerated);
     }
     std::error_code error;
     const bool present = std::filesystem::exists(weaponsFile, error);
     if (error) {
-        return messages::kAddWriteFailed;
+        return std::string(messages::kAddWriteFailed);
     }
     if (!present) {
-        return messages::kAddNoWeaponsFile;
-    }
-
-    const std::optional<std::string> name = definitionWeaponName(resultText);
-    if (!name) {
-        return messages::kAddUnreadableDefinition;
+        return std::string(messages::kAddNoWeaponsFile);
     }
 
     const std::unique_ptr<WeaponsFile> file = WeaponsFile::open(weaponsFile);
     if (!file) {
-        return messages::kAddWriteFailed;
+        return std::string(messages::kAddWriteFailed);
     }
-    WeaponsFileScanner scanner(*name, toCodePage936(*name));
-    if (!file->read([&scanner](std::string_view chunk) { scanner.feed(chunk); })) {
-        return messages::kAddWriteFailed;
+    const AdditionPlan plan =
+        planAddition([&file](std::uint64_t offset, char* buffer,
+                             std::size_t capacity) { return file->readAt(offset, buffer, capacity); },
+                     resultText, weaponsFile);
+    if (!plan.refusal.empty()) {
+        return plan.refusal;
     }
-    const WeaponsFileFacts facts = scanner.finish();
-
-    const FileEncoding encoding = facts.encoding();
-    std::optional<std::string> bytes;
-    if (encoding == FileEncoding::Utf8) {
-        if (isValidUtf8(resultText)) {
-            bytes.emplace(resultText);
-        }
-    } else {
-        bytes = toCodePage936(resultText);
+    if (!file->append(plan.bytes)) {
+        return std::string(messages::kAddWriteFailed);
     }
-    if (!bytes) {
-        return messages::kAddUnencodable;
-    }
-    if (facts.holdsName(encoding)) {
-        return messages::kAddDuplicateName;
-    }
-    if (!file->append(*bytes)) {
-        return messages::kAddWriteFailed;
-    }
-    return messages::kAddDone;
+    return std::string(messages::kAddDone);
 }
 
 }  // namespace

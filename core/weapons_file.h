@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -8,67 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/encoding.h"
-
 namespace varnick {
-
-// The encodings a definition can be appended in.
-enum class FileEncoding { Utf8, CodePage936 };
-
-// What one pass over a weapons file found.
-struct WeaponsFileFacts {
-    bool byteOrderMark = false;         // the file begins with the UTF-8 byte-order mark
-    bool nonAscii = false;              // some byte is above 0x7F
-    bool validUtf8 = true;              // all bytes together are well-formed UTF-8
-    bool holdsUtf8Name = false;         // a top-level key equals the name's UTF-8 bytes
-    bool holdsCodePage936Name = false;  // a top-level key equals the name's code page 936 bytes
-
-    // Returns the encoding an addition must use so that the file keeps one encoding.
-    FileEncoding encoding() const;
-
-    // Returns whether the file already holds the weapon's name, written in the given encoding, as a top-level key.
-    bool holdsName(FileEncoding encoding) const;
-};
-
-// Gathers WeaponsFileFacts from a file's bytes handed over in pieces of any size, in one pass and constant memory.
-class WeaponsFileScanner {
-public:
-    // Looks for the name in its UTF-8 bytes and, if given, in its code page 936 bytes; an empty name never matches.
-    WeaponsFileScanner(std::string utf8Name, std::optional<std::string> codePage936Name);
-
-    // Takes the next piece of the file.
-    void feed(std::string_view bytes);
-
-    // Returns the facts of everything fed; the scanner must not be fed afterwards.
-    WeaponsFileFacts finish();
-
-private:
-    enum class LineState { Start, Plain, PlainColon, Quoted, QuotedClosed, QuotedColon, Skip };
-    static constexpr int kNames = 2;
-
-    void feedKeyBytes(std::string_view bytes);
-    void feedKeyByte(char byte);
-    bool keyEndsHere(int name) const;
-    bool anyAlive() const;
-    void endKey(const bool (&matches)[kNames]);
-
-    std::string m_names[kNames];
-    bool m_hasName[kNames] = {};
-    bool m_found[kNames] = {};
-
-    Utf8Validator m_validator;
-    std::size_t m_bomSeen = 0;  // bytes of the byte-order mark matched at the file's start
-    bool m_bomDecided = false;
-    bool m_byteOrderMark = false;
-
-    LineState m_state = LineState::Start;
-    char m_quote = 0;
-    std::size_t m_keyLength = 0;
-    bool m_alive[kNames] = {};
-    bool m_inBlankRun = false;
-    bool m_matchBeforeBlanks[kNames] = {};
-    bool m_matchBeforeColon[kNames] = {};
-};
 
 // An existing weapons file, open for one addition; closed when destroyed.
 class WeaponsFile {
@@ -87,6 +28,10 @@ public:
     // error.
     bool read(const std::function<void(std::string_view)>& sink);
 
+    // Reads up to capacity bytes from the offset into the buffer: how many were read (0 at the end of the file),
+    // or nothing on a read error.
+    std::optional<std::size_t> readAt(std::uint64_t offset, char* buffer, std::size_t capacity);
+
     // Appends the bytes after the file's last byte and flushes them to disk; on any failure truncates the file
     // back to its former size and returns false.
     bool append(std::string_view bytes);
@@ -101,9 +46,5 @@ private:
     int m_writeFd = -1;
 #endif
 };
-
-// Returns the facts of a weapons file's content held in memory, as one pass over it finds them.
-WeaponsFileFacts scanWeaponsFileContent(std::string_view content, const std::string& utf8Name,
-                                        const std::optional<std::string>& codePage936Name);
 
 }  // namespace varnick
