@@ -105,6 +105,8 @@ std::optional<std::string> modelDefinition(std::string_view text, Definition& de
     bool weaponHasSection = false;
     bool sectionOpen = false;
     bool sectionHasEntry = false;
+    std::vector<std::string_view> sectionKeys;  // of the open weapon
+    std::vector<std::string_view> entryKeys;    // of the open section
     std::string field(messages::kNameField);
     std::optional<std::size_t> refusedLine;
     auto& events = definition.events;
@@ -145,11 +147,16 @@ std::optional<std::string> modelDefinition(std::string_view text, Definition& de
             field = std::string(messages::kNameField);
             weaponOpen = true;
             weaponHasSection = false;
+            sectionKeys.clear();
             fits = true;
         } else if (indent == 4 && weaponOpen && !rest.empty()) {
             const bool blankAfterColon = rest.size() >= 2 && rest.substr(rest.size() - 2) == ": ";
             const std::string_view key = rest.substr(0, rest.size() - (blankAfterColon ? 2 : 1));
-            if ((blankAfterColon || rest.back() == ':') && isKeyText(key)) {
+            // A key given twice would let the later line win; the builders never repeat one.
+            if ((blankAfterColon || rest.back() == ':') && isKeyText(key) &&
+                std::find(sectionKeys.begin(), sectionKeys.end(), key) == sectionKeys.end()) {
+                sectionKeys.push_back(key);
+                entryKeys.clear();
                 closeSection(number);
                 if (!weaponHasSection) {
                     events.push_back({YamlEventKind::MappingStart, {}, ScalarStyle::Plain, false, number});
@@ -164,12 +171,17 @@ std::optional<std::string> modelDefinition(std::string_view text, Definition& de
         } else if (indent == 8 && sectionOpen) {
             const std::size_t colon = rest.find(": ");
             const std::string_view key = rest.substr(0, colon);
-            if (colon != std::string_view::npos && isKeyText(key)) {
+            if (colon != std::string_view::npos && isKeyText(key) &&
+                std::find(entryKeys.begin(), entryKeys.end(), key) == entryKeys.end()) {
                 field = std::string(key);
+                entryKeys.push_back(key);
                 std::string_view value = rest.substr(colon + 2);
                 const bool quoted =
                     std::find(std::begin(kQuotedKeys), std::end(kQuotedKeys), key) != std::end(kQuotedKeys);
-                if (!quoted || (value.size() >= 2 && value.front() == '"' && value.back() == '"')) {
+                // The plugin's reader takes no tab where a plain value begins, though libyaml does.
+                const bool tabFirst = !quoted && value.find_first_not_of(' ') != std::string_view::npos &&
+                                      value[value.find_first_not_of(' ')] == '\t';
+                if ((!quoted || (value.size() >= 2 && value.front() == '"' && value.back() == '"')) && !tabFirst) {
                     if (!sectionHasEntry) {
                         events.push_back({YamlEventKind::MappingStart, {}, ScalarStyle::Plain, false, number});
                         sectionHasEntry = true;
@@ -209,7 +221,11 @@ bool fitsExpected(const YamlEvent& event, const ExpectedEvent& expected) {
         return !event.flow;
     }
     if (event.kind == YamlEventKind::Scalar) {
-        return event.style == expected.style && event.value == expected.value;
+        // A plain value must also keep its text once the plugin resolves it: 010 would become 8 and yes true. An
+        // empty value stands for nothing typed, which the plugin takes as no value.
+        return event.style == expected.style && event.value == expected.value &&
+               (event.style != ScalarStyle::Plain || event.value.empty() ||
+                pluginKeyText(event.value, ScalarStyle::Plain, false, {}) == event.value);
     }
     return true;
 }
@@ -344,6 +360,7 @@ public:
     // Whether every byte of the file has been handed over; only then is fileBreaks() final.
     bool fileDone() const { return m_fileDone && m_pending.empty(); }
     std::size_t fileBreaks() const { return m_breaks; }
+    bool fileEndsWithBreak() const { return m_endsWithBreak; }
     bool readFailed() const { return m_readFailed; }
     // The line, counted from 1, where code page 936 text could not be converted, if that stopped the reading.
     std::optional<std::size_t> undecodableLine() const { return m_undecodableLine; }
@@ -400,6 +417,9 @@ private:
             m_pending = piece;
         }
         countBreaks(m_pending);
+        if (!m_pending.empty()) {
+            m_endsWithBreak = m_pending.back() == '\n' || m_pending.back() == '\r';
+        }
         return true;
     }
 
@@ -442,6 +462,7 @@ private:
     std::uint64_t m_offset = 0;
     std::size_t m_breaks = 0;
     bool m_crAtEnd = false;
+    bool m_endsWithBreak = false;
     bool m_fileDone = false;
     bool m_readFailed = false;
     std::optional<std::size_t> m_undecodableLine;
@@ -469,7 +490,8 @@ PassOutcome readPass(const FileReader& reader, FileEncoding encoding, const std:
     std::vector<Frame> stack;
     int documents = 0;
     bool explicitEnd = false;
-    bool shapeUnsupported = false;  // a root that is no block mapping at column 0, or more than one document
+    bool shapeUnsupported = false;   // a root that is no block mapping at column 0, or more than one document
+    bool lastIsBlockScalar = false;  // the file's last node is a | or > text, which a following line would extend
     std::size_t rootLine = 0;
     std::size_t lastFileLine = 0;
     std::map<std::string, std::optional<std::string>, std::less<>> anchors;
@@ -525,6 +547,10 @@ PassOutcome readPass(const FileReader& reader, FileEncoding encoding, const std:
         }
         if (!inDefinition(event->line)) {
             lastFileLine = event->line;
+            if (event->kind != YamlEventKind::MappingEnd && event->kind != YamlEventKind::SequenceEnd) {
+                lastIsBlockScalar = event->kind == YamlEventKind::Scalar &&
+                                    (event->style == ScalarStyle::Literal || event->style == ScalarStyle::Folded);
+            }
         }
         switch (event->kind) {
             case YamlEventKind::StreamStart:
@@ -604,6 +630,11 @@ PassOutcome readPass(const FileReader& reader, FileEncoding encoding, const std:
     }
     if (definition != nullptr && !tail && (!matched || *matched != definition->events.size() + 3)) {
         tail = true;
+    }
+    // Without a line break at the file's end, the definition's first one would become part of that text.
+    if (definition != nullptr && lastIsBlockScalar && !source.fileEndsWithBreak()) {
+        outcome.kind = PassOutcome::UnsupportedShape;
+        return outcome;
     }
     if (tail) {
         if (shapeUnsupported || explicitEnd) {
@@ -756,8 +787,9 @@ AdditionPlan planAddition(const FileReader& readWeaponsFile, std::string_view de
         plan.bytes = std::string(definitionUtf8);
     } else {
         std::optional<std::string> bytes = toCodePage936(definitionUtf8);
-        // A converter may drop or swap a character unseen; only a text that reads back unchanged is written.
-        if (!bytes || fromCodePage936(*bytes) != definitionUtf8) {
+        // A converter may drop or swap a character unseen; only a text that reads back unchanged is written. The
+        // euro sign's single byte 0x80 is left out too: Java's GBK, which servers read with, has no such byte.
+        if (!bytes || fromCodePage936(*bytes) != definitionUtf8 || bytes->find('\x80') != std::string::npos) {
             return refuse(std::string(messages::kAddUnencodable));
         }
         plan.bytes = std::move(*bytes);

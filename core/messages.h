@@ -17,7 +17,7 @@ inline constexpr std::string_view kAddUnreadableField =
 inline constexpr std::string_view kNameField = "枪械名称";
 inline constexpr std::string_view kAddBrokenFile = "配置文件第%1行有格式错误,插件无法读取它,未写入!请先修正该行。";
 inline constexpr std::string_view kAddUnsupportedFileShape =
-    "配置文件的写法(整体缩进、流式写法、多个文档或以 ... 结束)无法在末尾接上新武器,未写入!";
+    "配置文件的写法(整体缩进、流式写法、多个文档、以 ... 或 | > 文本块结束)无法在末尾接上新武器,未写入!";
 inline constexpr std::string_view kAddWideEncodingFile =
     "配置文件是 UTF-16 或 UTF-32 编码,本软件不能在其中加入武器,未写入!请把它另存为 UTF-8 编码后再试。";
 inline constexpr std::string_view kAddDuplicateInOtherFile = "配置文件 %1 中已有同名武器!请换一个枪械名称再写入!";

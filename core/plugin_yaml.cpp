@@ -175,10 +175,10 @@ const std::regex& timestampPattern() {
     return pattern;
 }
 
-// Decimal numbers of a form that Java's Double.toString writes back unchanged.
+// Decimal numbers of a form that Java's Double.toString writes back unchanged: at most 15 digits, no exponent.
 const std::regex& plainDecimalPattern() {
     static const std::regex pattern(
-        "-?(?:[1-9][0-9]{0,6}\\.[0-9]*[1-9]|[1-9][0-9]{0,6}\\.0|0\\.(?:[1-9]|0[1-9]|00[1-9])[0-9]*)");
+        "-?(?:[1-9][0-9]{0,6}\\.(?:0|[0-9]{0,7}[1-9])|0\\.(?:0|0{0,2}[1-9](?:[0-9]{0,5}[1-9])?))");
     return pattern;
 }
 
@@ -281,7 +281,7 @@ std::optional<std::string> pluginKeyText(std::string_view value, ScalarStyle sty
         return std::string(value);
     }
     if (value.empty() || value == "~" || value == "null" || value == "Null" || value == "NULL") {
-        return std::string("null");
+        return std::nullopt;  // a null key is no text: the server fails on it
     }
     if (value == "<<") {
         return std::nullopt;

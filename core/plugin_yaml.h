@@ -79,8 +79,8 @@ private:
 };
 
 // Returns the text the plugin makes of a mapping key given as a scalar: a plain untagged scalar is resolved by
-// the YAML 1.1 rules (yes is true, 010 is 8, ~ is null) and its value written as Java writes it. Nothing when the
-// text cannot be told (a date, most floating-point numbers, an unknown tag) or the scalar is a merge key.
+// the YAML 1.1 rules (yes is true, 010 is 8) and its value written as Java writes it. Nothing for a null, a merge
+// key, or when the text cannot be told (a date, most floating-point numbers, an unknown tag).
 std::optional<std::string> pluginKeyText(std::string_view value, ScalarStyle style, bool hasTag, std::string_view tag);
 
 }  // namespace varnick
