@@ -233,8 +233,10 @@ bool fitsExpected(const YamlEvent& event, const ExpectedEvent& expected) {
 ByteSource stringSource(std::string_view text) {
     return [text](char* buffer, std::size_t capacity) mutable -> std::optional<std::size_t> {
         const std::size_t count = std::min(capacity, text.size());
-        std::memcpy(buffer, text.data(), count);
-        text.remove_prefix(count);
+        if (count > 0) {
+            std::memcpy(buffer, text.data(), count);
+            text.remove_prefix(count);
+        }
         return count;
     };
 }
@@ -337,7 +339,11 @@ std::optional<std::size_t> lineOfOffset(const FileReader& reader, std::uint64_t 
 class AdditionSource {
 public:
     AdditionSource(const FileReader& reader, FileEncoding encoding, std::string_view definition)
-        : m_reader(reader), m_encoding(encoding), m_definition(definition), m_raw(kChunkSize) {}
+        : m_reader(reader),
+          m_encoding(encoding),
+          m_definition(definition),
+          // Converted pieces stay small enough for the converter's buffers to come from the heap, not fresh pages.
+          m_raw(encoding == FileEncoding::CodePage936 ? kChunkSize / 4 : kChunkSize) {}
 
     std::optional<std::size_t> read(char* buffer, std::size_t capacity) {
         while (m_pending.empty() && !m_fileDone) {
@@ -352,8 +358,10 @@ public:
             return count;
         }
         const std::size_t count = std::min(capacity, m_definition.size());
-        std::memcpy(buffer, m_definition.data(), count);
-        m_definition.remove_prefix(count);
+        if (count > 0) {
+            std::memcpy(buffer, m_definition.data(), count);
+            m_definition.remove_prefix(count);
+        }
         return count;
     }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "core/encoding.h"
 
@@ -38,21 +39,53 @@ bool isGb2312Chinese(unsigned char lead, unsigned char trail) {
     return trail >= 0xA1 && trail <= 0xFE && (lead == 0xA1 || lead == 0xA3 || (lead >= 0xB0 && lead <= 0xF7));
 }
 
+constexpr char32_t kFirstIdeograph = 0x4E00;
+constexpr char32_t kLastIdeograph = 0x9FFF;
+
+// The ideographs of GB2312, found once by converting its two levels from code page 936.
+const std::vector<bool>& gb2312Ideographs() {
+    static const std::vector<bool> ideographs = [] {
+        std::vector<bool> marks(kLastIdeograph - kFirstIdeograph + 1);
+        const auto mark = [&marks](std::string_view utf8) {
+            for (std::size_t at = 0; at + 2 < utf8.size(); at += 3) {
+                const char32_t c = ((static_cast<unsigned char>(utf8[at]) & 0x0F) << 12) |
+                                   ((static_cast<unsigned char>(utf8[at + 1]) & 0x3F) << 6) |
+                                   (static_cast<unsigned char>(utf8[at + 2]) & 0x3F);
+                if (c >= kFirstIdeograph && c <= kLastIdeograph) {
+                    marks[c - kFirstIdeograph] = true;
+                }
+            }
+        };
+        std::string pairs;
+        for (int lead = 0xB0; lead <= 0xF7; ++lead) {
+            for (int trail = 0xA1; trail <= 0xFE; ++trail) {
+                pairs += static_cast<char>(lead);
+                pairs += static_cast<char>(trail);
+            }
+        }
+        if (const std::optional<std::string> utf8 = fromCodePage936(pairs)) {
+            mark(*utf8);
+            return marks;
+        }
+        // A converter without the few unassigned places of level 1 takes the pairs one by one.
+        for (std::size_t at = 0; at < pairs.size(); at += 2) {
+            if (const std::optional<std::string> utf8 = fromCodePage936(std::string_view(pairs).substr(at, 2))) {
+                mark(*utf8);
+            }
+        }
+        return marks;
+    }();
+    return ideographs;
+}
+
 bool isChinese(char32_t character) {
     if ((character >= 0x3000 && character <= 0x303F) || (character >= 0xFF01 && character <= 0xFF5E) ||
         (character >= 0xFFE0 && character <= 0xFFE5)) {
         return true;
     }
-    if (character < 0x4E00 || character > 0x9FFF) {
-        return false;
-    }
     // An ideograph counts only if GB2312 has it: mojibake yields rare ones as often as common ones.
-    const char utf8[] = {static_cast<char>(0xE0 | (character >> 12)),
-                         static_cast<char>(0x80 | ((character >> 6) & 0x3F)),
-                         static_cast<char>(0x80 | (character & 0x3F))};
-    const auto bytes = toCodePage936(std::string_view(utf8, sizeof utf8));
-    return bytes && bytes->size() == 2 &&
-           isGb2312Chinese(static_cast<unsigned char>((*bytes)[0]), static_cast<unsigned char>((*bytes)[1]));
+    return character >= kFirstIdeograph && character <= kLastIdeograph &&
+           gb2312Ideographs()[character - kFirstIdeograph];
 }
 
 struct Range {

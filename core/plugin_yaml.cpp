@@ -240,7 +240,8 @@ std::optional<std::string> integerText(std::string_view value) {
         magnitude = total;
     } else {
         // Decimal digits are written back as they stand, however large.
-        return negative ? "-" + digits : digits;
+        std::string text = negative ? "-" : "";
+        return text += digits;
     }
     if (!magnitude) {
         return std::nullopt;
@@ -248,7 +249,8 @@ std::optional<std::string> integerText(std::string_view value) {
     if (*magnitude == 0) {
         return std::string("0");
     }
-    return (negative ? "-" : "") + std::to_string(*magnitude);
+    std::string text = negative ? "-" : "";
+    return text += std::to_string(*magnitude);
 }
 
 std::optional<std::string> floatText(std::string_view value) {
@@ -286,20 +288,26 @@ std::optional<std::string> pluginKeyText(std::string_view value, ScalarStyle sty
     if (value == "<<") {
         return std::nullopt;
     }
-    if (matches(value, boolPattern())) {
-        const char first = value[0];
+    // Most keys are names that no implicit type can match; their first character tells, as in the plugin's reader.
+    const char first = value[0];
+    const bool maybeBool = std::string_view("yYnNtTfFoO").find(first) != std::string_view::npos && value.size() <= 5;
+    const bool maybeNumber = std::string_view("-+0123456789.").find(first) != std::string_view::npos;
+    if (!maybeBool && !maybeNumber) {
+        return std::string(value);
+    }
+    if (maybeBool && matches(value, boolPattern())) {
         return std::string(first == 'y' || first == 'Y' || first == 't' || first == 'T' || value == "on" ||
                                    value == "On" || value == "ON"
                                ? "true"
                                : "false");
     }
-    if (matches(value, intPattern())) {
+    if (maybeNumber && matches(value, intPattern())) {
         return integerText(value);
     }
-    if (matches(value, floatPattern())) {
+    if (maybeNumber && matches(value, floatPattern())) {
         return floatText(value);
     }
-    if (matches(value, timestampPattern())) {
+    if (maybeNumber && matches(value, timestampPattern())) {
         return std::nullopt;
     }
     return std::string(value);
