@@ -38,7 +38,6 @@ struct ExpectedEvent {
     YamlEventKind kind;
     std::string_view value;  // of a scalar
     ScalarStyle style = ScalarStyle::Plain;
-    bool trimmed = false;  // a plain value, of which the reader drops blanks at either end
     std::size_t line = 0;  // of the definition, counted from 0
 };
 
@@ -110,26 +109,18 @@ std::optional<std::string> modelDefinition(std::string_view text, Definition& de
     std::string field(messages::kNameField);
     std::optional<std::size_t> refusedLine;
     auto& events = definition.events;
-    const auto closeSection = [&](std::size_t line) {
-        if (sectionOpen) {
-            if (sectionHasEntry) {
-                events.push_back({YamlEventKind::MappingEnd, {}, ScalarStyle::Plain, false, line});
-            } else {
-                events.push_back({YamlEventKind::Scalar, {}, ScalarStyle::Plain, false, line});
-            }
+    // A key whose lines below it held entries closes a mapping; one without them has an empty value.
+    const auto close = [&](bool& open, bool hadEntries, std::size_t line) {
+        if (open) {
+            events.push_back(
+                {hadEntries ? YamlEventKind::MappingEnd : YamlEventKind::Scalar, {}, ScalarStyle::Plain, line});
         }
-        sectionOpen = false;
+        open = false;
     };
+    const auto closeSection = [&](std::size_t line) { close(sectionOpen, sectionHasEntry, line); };
     const auto closeWeapon = [&](std::size_t line) {
         closeSection(line);
-        if (weaponOpen) {
-            if (weaponHasSection) {
-                events.push_back({YamlEventKind::MappingEnd, {}, ScalarStyle::Plain, false, line});
-            } else {
-                events.push_back({YamlEventKind::Scalar, {}, ScalarStyle::Plain, false, line});
-            }
-        }
-        weaponOpen = false;
+        close(weaponOpen, weaponHasSection, line);
     };
 
     for (std::size_t number = 0; number < lines.size(); ++number) {
@@ -143,7 +134,7 @@ std::optional<std::string> modelDefinition(std::string_view text, Definition& de
             closeWeapon(number);
             const std::string_view name = rest.substr(0, rest.size() - 1);
             definition.names.push_back(name);
-            events.push_back({YamlEventKind::Scalar, name, ScalarStyle::Plain, false, number});
+            events.push_back({YamlEventKind::Scalar, name, ScalarStyle::Plain, number});
             field = std::string(messages::kNameField);
             weaponOpen = true;
             weaponHasSection = false;
@@ -159,10 +150,10 @@ std::optional<std::string> modelDefinition(std::string_view text, Definition& de
                 entryKeys.clear();
                 closeSection(number);
                 if (!weaponHasSection) {
-                    events.push_back({YamlEventKind::MappingStart, {}, ScalarStyle::Plain, false, number});
+                    events.push_back({YamlEventKind::MappingStart, {}, ScalarStyle::Plain, number});
                     weaponHasSection = true;
                 }
-                events.push_back({YamlEventKind::Scalar, key, ScalarStyle::Plain, false, number});
+                events.push_back({YamlEventKind::Scalar, key, ScalarStyle::Plain, number});
                 field = std::string(key);
                 sectionOpen = true;
                 sectionHasEntry = false;
@@ -183,15 +174,15 @@ std::optional<std::string> modelDefinition(std::string_view text, Definition& de
                                       value[value.find_first_not_of(' ')] == '\t';
                 if ((!quoted || (value.size() >= 2 && value.front() == '"' && value.back() == '"')) && !tabFirst) {
                     if (!sectionHasEntry) {
-                        events.push_back({YamlEventKind::MappingStart, {}, ScalarStyle::Plain, false, number});
+                        events.push_back({YamlEventKind::MappingStart, {}, ScalarStyle::Plain, number});
                         sectionHasEntry = true;
                     }
-                    events.push_back({YamlEventKind::Scalar, key, ScalarStyle::Plain, false, number});
+                    events.push_back({YamlEventKind::Scalar, key, ScalarStyle::Plain, number});
                     if (quoted) {
                         events.push_back({YamlEventKind::Scalar, value.substr(1, value.size() - 2),
-                                          ScalarStyle::DoubleQuoted, false, number});
+                                          ScalarStyle::DoubleQuoted, number});
                     } else {
-                        events.push_back({YamlEventKind::Scalar, trimBlanks(value), ScalarStyle::Plain, true, number});
+                        events.push_back({YamlEventKind::Scalar, trimBlanks(value), ScalarStyle::Plain, number});
                     }
                     fits = true;
                 }
@@ -662,10 +653,8 @@ bool isOtherYamlFile(const std::filesystem::directory_entry& entry, const std::f
     if (!entry.is_regular_file(error)) {
         return false;
     }
-    std::string extension = entry.path().extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return extension == ".yml" && !std::filesystem::equivalent(entry.path(), weaponsFile, error);
+    // The plugin loads the files whose names end in ".yml", spelt so.
+    return entry.path().extension() == ".yml" && !std::filesystem::equivalent(entry.path(), weaponsFile, error);
 }
 
 struct FolderFacts {

@@ -52,29 +52,6 @@ WeaponsFile::~WeaponsFile() {
     }
 }
 
-bool WeaponsFile::read(const std::function<void(std::string_view)>& sink) {
-    const auto handle = static_cast<HANDLE>(m_handle);
-    const std::unique_ptr<char[]> buffer(new char[kChunkSize]);
-    ULONGLONG offset = 0;
-    for (;;) {
-        OVERLAPPED position = {};
-        position.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFULL);
-        position.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        DWORD got = 0;
-        if (!ReadFile(handle, buffer.get(), static_cast<DWORD>(kChunkSize), &got, &position)) {
-            if (GetLastError() == ERROR_HANDLE_EOF) {
-                return true;
-            }
-            return false;
-        }
-        if (got == 0) {
-            return true;
-        }
-        sink(std::string_view(buffer.get(), got));
-        offset += got;
-    }
-}
-
 std::optional<std::size_t> WeaponsFile::readAt(std::uint64_t offset, char* buffer, std::size_t capacity) {
     OVERLAPPED position = {};
     position.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFULL);
@@ -200,25 +177,6 @@ WeaponsFile::~WeaponsFile() {
     }
 }
 
-bool WeaponsFile::read(const std::function<void(std::string_view)>& sink) {
-    const std::unique_ptr<char[]> buffer(new char[kChunkSize]);
-    off_t offset = 0;
-    for (;;) {
-        const ssize_t got = ::pread(m_readFd, buffer.get(), kChunkSize, offset);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        if (got == 0) {
-            return true;
-        }
-        sink(std::string_view(buffer.get(), static_cast<std::size_t>(got)));
-        offset += got;
-    }
-}
-
 std::optional<std::size_t> WeaponsFile::readAt(std::uint64_t offset, char* buffer, std::size_t capacity) {
     const std::size_t piece = capacity < SSIZE_MAX ? capacity : SSIZE_MAX;
     for (;;) {
@@ -247,5 +205,20 @@ bool WeaponsFile::append(std::string_view bytes) {
 }
 
 #endif
+
+bool WeaponsFile::read(const std::function<void(std::string_view)>& sink) {
+    const std::unique_ptr<char[]> buffer(new char[kChunkSize]);
+    for (std::uint64_t offset = 0;;) {
+        const std::optional<std::size_t> got = readAt(offset, buffer.get(), kChunkSize);
+        if (!got) {
+            return false;
+        }
+        if (*got == 0) {
+            return true;
+        }
+        sink(std::string_view(buffer.get(), *got));
+        offset += *got;
+    }
+}
 
 }  // namespace varnick
