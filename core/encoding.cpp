@@ -70,31 +70,24 @@ std::optional<std::u16string> toUtf16(std::string_view utf8) {
     return utf16;
 }
 
-// Converts UTF-16 to code page 936 into out, or only measures the result when out is null.
-std::optional<std::size_t> fromUtf16(const std::u16string& utf16, std::string* out) {
+// Converts UTF-16 to code page 936 into out.
+bool fromUtf16(const std::u16string& utf16, std::string* out) {
     UConverter* converter = codePage936Converter();
     if (converter == nullptr) {
-        return std::nullopt;
+        return false;
     }
     ucnv_resetFromUnicode(converter);
     const auto sourceLength = static_cast<int32_t>(utf16.size());
     UErrorCode status = U_ZERO_ERROR;
-    if (out == nullptr) {
-        const int32_t length = ucnv_fromUChars(converter, nullptr, 0, utf16.data(), sourceLength, &status);
-        if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) {
-            return std::nullopt;
-        }
-        return static_cast<std::size_t>(length);
-    }
     // Code page 936 takes at most two bytes for each UTF-16 unit.
     out->resize(utf16.size() * 2);
     const int32_t length =
         ucnv_fromUChars(converter, out->data(), static_cast<int32_t>(out->size()), utf16.data(), sourceLength, &status);
     if (U_FAILURE(status)) {
-        return std::nullopt;
+        return false;
     }
     out->resize(static_cast<std::size_t>(length));
-    return out->size();
+    return true;
 }
 
 }  // namespace
@@ -109,6 +102,11 @@ std::optional<std::string> toCodePage936(std::string_view utf8) {
     }
     std::string bytes;
     if (!fromUtf16(*utf16, &bytes)) {
+        return std::nullopt;
+    }
+    // The converter skips default-ignorable characters (U+200B, U+00AD, U+FEFF...) even with the STOP callback;
+    // only a text that reads back unchanged may go out.
+    if (fromCodePage936(bytes) != utf8) {
         return std::nullopt;
     }
     return bytes;
@@ -149,11 +147,12 @@ std::optional<std::size_t> codePage936Length(std::string_view utf8) {
     if (isAscii(utf8)) {
         return utf8.size();
     }
-    const auto utf16 = toUtf16(utf8);
-    if (!utf16) {
+    // Measured by converting, so that a character the converter would drop is refused here as well.
+    const auto bytes = toCodePage936(utf8);
+    if (!bytes) {
         return std::nullopt;
     }
-    return fromUtf16(*utf16, nullptr);
+    return bytes->size();
 }
 
 bool isValidUtf8(std::string_view bytes) {

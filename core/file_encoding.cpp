@@ -231,7 +231,12 @@ void EncodingSurvey::feed(std::string_view bytes) {
             while (end - p >= 8) {
                 std::uint64_t word;
                 std::memcpy(&word, p, 8);
-                if ((word & kHighBits) != 0 || hasControlByte(word)) {
+                if ((word & kHighBits) != 0) {
+                    break;
+                }
+                // Line ends and tabs are the control bytes of every line; only the others need a closer look.
+                if (hasControlByte(word) &&
+                    std::any_of(p, p + 8, [](unsigned char byte) { return isAsciiControl(byte); })) {
                     break;
                 }
                 p += 8;

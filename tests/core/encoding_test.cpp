@@ -29,6 +29,11 @@ TEST(CodePage936, ConvertsOrRefusesWithoutSubstituting) {
          std::nullopt},
         {"one bad character among good ones", "使用\xE2\x80\xA2使用", std::nullopt},
         {"replacement character", "\xEF\xBF\xBD", std::nullopt},
+        {"zero-width space is not dropped",
+         "a\xE2\x80\x8B"
+         "b",
+         std::nullopt},
+        {"soft hyphen is not dropped", "\xE4\xBD\xBF\xC2\xAD", std::nullopt},
         {"invalid UTF-8", "a\xC0\xAF", std::nullopt},
         {"truncated UTF-8", "\xE4\xBD", std::nullopt},
     };
