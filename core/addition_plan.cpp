@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <system_error>
@@ -221,6 +222,14 @@ bool fitsExpected(const YamlEvent& event, const ExpectedEvent& expected) {
     return true;
 }
 
+// Whether an event is the given step (0 to 2) of what follows a definition's last event: the end of the root
+// mapping, of the document and of the stream.
+bool isClosingStep(const YamlEvent& event, std::size_t step) {
+    constexpr YamlEventKind kClosing[] = {YamlEventKind::MappingEnd, YamlEventKind::DocumentEnd,
+                                          YamlEventKind::StreamEnd};
+    return step < std::size(kClosing) && event.kind == kClosing[step] && event.implicit;
+}
+
 ByteSource stringSource(std::string_view text) {
     return [text](char* buffer, std::size_t capacity) mutable -> std::optional<std::size_t> {
         const std::size_t count = std::min(capacity, text.size());
@@ -263,13 +272,9 @@ std::optional<std::string> checkDefinitionEvents(std::string_view text, const De
             }
             continue;
         }
-        const YamlEventKind closing[] = {YamlEventKind::MappingEnd, YamlEventKind::DocumentEnd,
-                                         YamlEventKind::StreamEnd};
-        if (index - definition.events.size() >= 3 || event->kind != closing[index - definition.events.size()] ||
-            !event->implicit) {
+        if (!isClosingStep(*event, index++ - definition.events.size())) {
             return refuseAt(event->line);
         }
-        ++index;
     }
     if (stream.failed()) {
         const YamlError& error = stream.error();
@@ -518,13 +523,9 @@ PassOutcome readPass(const FileReader& reader, FileEncoding encoding, const std:
                     tail = true;
                     break;
                 }
-            } else {
-                const YamlEventKind closing[] = {YamlEventKind::MappingEnd, YamlEventKind::DocumentEnd,
-                                                 YamlEventKind::StreamEnd};
-                if (index - events.size() >= 3 || event->kind != closing[index - events.size()]) {
-                    tail = true;
-                    break;
-                }
+            } else if (!isClosingStep(*event, index - events.size())) {
+                tail = true;
+                break;
             }
             continue;
         }
