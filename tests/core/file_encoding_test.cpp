@@ -6,9 +6,12 @@
 
 #include "core/encoding.h"
 #include "core/file_encoding.h"
+#include "tests/core/test_support.h"
 
 namespace varnick {
 namespace {
+
+using test::gbk;
 
 TEST(DefaultIgnorable, TableMatchesIcu) {
     for (char32_t c = 0; c <= 0x10FFFF; ++c) {
@@ -16,10 +19,6 @@ TEST(DefaultIgnorable, TableMatchesIcu) {
                   u_hasBinaryProperty(static_cast<UChar32>(c), UCHAR_DEFAULT_IGNORABLE_CODE_POINT) != 0)
             << std::hex << static_cast<unsigned>(c);
     }
-}
-
-std::string gbk(const std::string& utf8) {
-    return toCodePage936(utf8).value();
 }
 
 constexpr char kRealDefinition[] =

@@ -21,26 +21,15 @@ namespace varnick {
 namespace {
 
 namespace fs = std::filesystem;
+using test::fieldRefusal;
+using test::filledIn;
+using test::gbk;
 using test::judgeFiles;
 using test::PluginReading;
 using test::readBytes;
 using test::RecordingDesktop;
 using test::TempDir;
 using test::writeBytes;
-
-std::string gbk(const std::string& utf8) {
-    return toCodePage936(utf8).value();
-}
-
-std::string fieldRefusal(std::string_view field) {
-    std::string message(messages::kAddUnreadableField);
-    return message.replace(message.find("%1"), 2, field);
-}
-
-std::string filledIn(std::string_view message, const std::string& part) {
-    std::string text(message);
-    return text.replace(text.find("%1"), 2, part);
-}
 
 // A field of the gun maker and where the plugin finds its value.
 struct Field {

@@ -22,6 +22,8 @@ namespace varnick {
 namespace {
 
 namespace fs = std::filesystem;
+using test::fieldRefusal;
+using test::gbk;
 using test::readBytes;
 using test::RecordingDesktop;
 using test::TempDir;
@@ -34,15 +36,6 @@ std::string gunNamed(const std::string& name) {
     GunValues values = workedExampleGun();
     values.name = name;
     return buildGunDefinition(values);
-}
-
-std::string gbk(const std::string& utf8) {
-    return toCodePage936(utf8).value();
-}
-
-std::string fieldRefusal(std::string_view field) {
-    std::string message(messages::kAddUnreadableField);
-    return message.replace(message.find("%1"), 2, field);
 }
 
 TEST(CopyResult, PutsTheWholeTextOnTheClipboardOrRefuses) {
