@@ -18,7 +18,7 @@ namespace varnick {
 
 namespace {
 
-constexpr std::size_t kChunkSize = 64 * 1024;
+constexpr std::size_t kChunkSize = kReadChunkSize;
 
 std::string fillIn(std::string_view message, std::string_view part) {
     std::string text(message);
@@ -733,9 +733,9 @@ FileReader plainFileReader(const std::filesystem::path& path) {
     };
 }
 
-AdditionPlan planAddition(const FileReader& readWeaponsFile, std::string_view definitionUtf8,
-                          const std::filesystem::path& weaponsFile, Platform platform) {
-    AdditionPlan plan;
+AppendPlan planAddition(const FileReader& readWeaponsFile, std::string_view definitionUtf8,
+                        const std::filesystem::path& weaponsFile, Platform platform) {
+    AppendPlan plan;
     const auto refuse = [&plan](std::string message) {
         plan.refusal = std::move(message);
         return plan;

@@ -5,15 +5,16 @@
 #include <system_error>
 
 #include "core/addition_plan.h"
+#include "core/locked_append.h"
 #include "core/messages.h"
-#include "core/weapons_file.h"
 
 namespace varnick {
 
 namespace {
 
-// Every path returns before the message is shown, so the file is closed by then.
-std::string addAndDescribe(std::string_view resultText, const std::filesystem::path& weaponsFile) {
+// Every path returns before the message is shown, so the file is closed and unlocked by then.
+std::string addAndDescribe(std::string_view resultText, const std::filesystem::path& weaponsFile,
+                           FileSystem& fileSystem) {
     if (resultText.empty()) {
         return std::string(messages::kAddNothingGenerated);
     }
@@ -25,22 +26,9 @@ std::string addAndDescribe(std::string_view resultText, const std::filesystem::p
     if (!present) {
         return std::string(messages::kAddNoWeaponsFile);
     }
-
-    const std::unique_ptr<WeaponsFile> file = WeaponsFile::open(weaponsFile);
-    if (!file) {
-        return std::string(messages::kAddWriteFailed);
-    }
-    const AdditionPlan plan =
-        planAddition([&file](std::uint64_t offset, char* buffer,
-                             std::size_t capacity) { return file->readAt(offset, buffer, capacity); },
-                     resultText, weaponsFile);
-    if (!plan.refusal.empty()) {
-        return plan.refusal;
-    }
-    if (!file->append(plan.bytes)) {
-        return std::string(messages::kAddWriteFailed);
-    }
-    return std::string(messages::kAddDone);
+    return appendUnderLock(fileSystem, weaponsFile, [resultText, &weaponsFile](const FileReader& reader) {
+        return planAddition(reader, resultText, weaponsFile);
+    });
 }
 
 }  // namespace
@@ -57,8 +45,9 @@ void copyResult(std::string_view resultText, DesktopServices& desktop) {
     desktop.showMessage(desktop.setClipboardText(resultText) ? messages::kCopyDone : messages::kCopyClipboardBusy);
 }
 
-void addToWeaponsFile(std::string_view resultText, DesktopServices& desktop, const std::filesystem::path& weaponsFile) {
-    desktop.showMessage(addAndDescribe(resultText, weaponsFile));
+void addToWeaponsFile(std::string_view resultText, DesktopServices& desktop, const std::filesystem::path& weaponsFile,
+                      FileSystem& fileSystem) {
+    desktop.showMessage(addAndDescribe(resultText, weaponsFile, fileSystem));
 }
 
 }  // namespace varnick

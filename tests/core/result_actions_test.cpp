@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <linux/fs.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -12,10 +15,11 @@
 #include <vector>
 
 #include "core/encoding.h"
+#include "core/file_system.h"
 #include "core/gun_definition.h"
+#include "core/locked_append.h"
 #include "core/messages.h"
 #include "core/result_actions.h"
-#include "core/weapons_file.h"
 #include "tests/core/test_support.h"
 
 namespace varnick {
@@ -24,6 +28,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::fieldRefusal;
 using test::gbk;
+using test::gunNamed;
 using test::readBytes;
 using test::RecordingDesktop;
 using test::TempDir;
@@ -31,12 +36,6 @@ using test::workedExampleGun;
 using test::writeBytes;
 
 using Messages = std::vector<std::string>;
-
-std::string gunNamed(const std::string& name) {
-    GunValues values = workedExampleGun();
-    values.name = name;
-    return buildGunDefinition(values);
-}
 
 TEST(CopyResult, PutsTheWholeTextOnTheClipboardOrRefuses) {
     const std::string definition = gunNamed("M4A1");
@@ -220,12 +219,12 @@ TEST(AddToWeaponsFile, RefusalsLeaveTheFileUntouched) {
 TEST(AddToWeaponsFile, ReadsAFileLargerThanOneChunkToItsEnd) {
     // The key of the duplicate straddles the boundary between the first and the second chunk.
     std::string former = "A:\r\n";
-    while (former.size() < WeaponsFile::kChunkSize - 2) {
+    while (former.size() < kReadChunkSize - 2) {
         former += "    # padding\r\n";
     }
-    former.resize(WeaponsFile::kChunkSize - 2, '#');
+    former.resize(kReadChunkSize - 2, '#');
     former += "\r\nM4A1:\r\n    a: 1\r\n";
-    former += std::string(3 * WeaponsFile::kChunkSize, '#');
+    former += std::string(3 * kReadChunkSize, '#');
 
     TempDir directory;
     const fs::path weapons = directory.path() / "defaultWeapons.yml";
@@ -264,24 +263,17 @@ TEST(AddToWeaponsFile, SomethingOtherThanAFileIsAWriteFailure) {
     }
 }
 
-// The file-size limit lets the write stop partway (SIGXFSZ ignored, so write reports EFBIG instead of killing
-// the process); the child sends its messages back through a pipe.
-TEST(AddToWeaponsFile, WriteThatFailsMidwayLeavesTheFileByteIdentical) {
-    TempDir directory;
-    const fs::path weapons = directory.path() / "defaultWeapons.yml";
-    const std::string former = "A:\r\n    b: \"使用\"\r\n";
-    writeBytes(weapons, former);
-    const std::string definition = gunNamed("M4A1");
-    ASSERT_GT(definition.size(), 100u);
-
+// Adds the definition in a child process whose file-size limit is the given number of bytes, with the write
+// signals ignored as at program start; returns the messages the child showed, one a line, or a note of how it
+// ended otherwise.
+std::string addUnderSizeLimit(const std::string& definition, const fs::path& weapons, std::size_t limitBytes) {
     int pipeEnds[2];
-    ASSERT_EQ(pipe(pipeEnds), 0);
+    if (pipe(pipeEnds) != 0) return "no pipe";
     const pid_t child = fork();
-    ASSERT_GE(child, 0);
     if (child == 0) {
         close(pipeEnds[0]);
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{static_cast<rlim_t>(former.size() + 100), static_cast<rlim_t>(former.size() + 100)};
+        ignoreWriteSignals();
+        const rlimit limit{static_cast<rlim_t>(limitBytes), static_cast<rlim_t>(limitBytes)};
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0) {
             _exit(2);
         }
@@ -303,11 +295,51 @@ TEST(AddToWeaponsFile, WriteThatFailsMidwayLeavesTheFileByteIdentical) {
     }
     close(pipeEnds[0]);
     int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(report, std::string(messages::kAddWriteFailed) + "\n");
+    if (child < 0 || waitpid(child, &status, 0) != child) return "no child";
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "child ended with status " + std::to_string(status);
+    return report;
+}
+
+// The file-size limit lets the write stop partway; with the write signals ignored, write reports EFBIG instead
+// of killing the process, and the partial bytes are taken back.
+TEST(AddToWeaponsFile, WriteThatFailsMidwayLeavesTheFileByteIdentical) {
+    TempDir directory;
+    const fs::path weapons = directory.path() / "defaultWeapons.yml";
+    const std::string former = "A:\r\n    b: \"使用\"\r\n";
+    writeBytes(weapons, former);
+    const std::string definition = gunNamed("M4A1");
+    ASSERT_GT(definition.size(), 100u);
+    EXPECT_EQ(addUnderSizeLimit(definition, weapons, former.size() + 100),
+              std::string(messages::kAddWriteFailed) + "\n");
     EXPECT_EQ(readBytes(weapons), former);
+}
+
+// An append-only file (chattr +a) can grow but not be cut: the partial bytes stay, and the message says so
+// instead of claiming the file is unchanged.
+TEST(AddToWeaponsFile, RollbackThatCannotCutSaysTheEndMayHoldAPartialDefinition) {
+    TempDir directory;
+    const fs::path weapons = directory.path() / "defaultWeapons.yml";
+    const std::string former = "A:\r\n    b: 1\r\n";
+    writeBytes(weapons, former);
+    const int fd = open(weapons.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    int flags = 0;
+    bool appendOnly = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (appendOnly) {
+        flags |= FS_APPEND_FL;
+        appendOnly = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    if (!appendOnly) {
+        close(fd);
+        GTEST_SKIP() << "this file system or user cannot make a file append-only";
+    }
+    const std::string definition = gunNamed("M4A1");
+    const std::string report = addUnderSizeLimit(definition, weapons, former.size() + 100);
+    flags &= ~FS_APPEND_FL;
+    ioctl(fd, FS_IOC_SETFLAGS, &flags);
+    close(fd);
+    EXPECT_EQ(report, std::string(messages::kAddWriteFailedPartly) + "\n");
+    EXPECT_EQ(readBytes(weapons), former + toCodePage936(definition).value().substr(0, 100));
 }
 
 }  // namespace

@@ -139,4 +139,11 @@ inline GunValues workedExampleGun() {
     return values;
 }
 
+// The gun definition of the worked example's entries under another weapon name.
+inline std::string gunNamed(const std::string& name) {
+    GunValues values = workedExampleGun();
+    values.name = name;
+    return buildGunDefinition(values);
+}
+
 }  // namespace varnick::test

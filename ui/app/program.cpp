@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/file_system.h"
 #include "ui/app/library_loader.h"
 #include "ui/app/program_directory.h"
 #include "ui/app/skin.h"
@@ -58,6 +59,8 @@ int runWindows(QApplication& application) {
 }  // namespace
 
 int runProgram(const char* executablePath) {
+    // A file-size limit or a closed pipe makes the write concerned fail instead of ending the program.
+    ignoreWriteSignals();
     int code = 0;
     {
         // The program takes no arguments: Qt sees the program name only, so no option can change it.

@@ -14,9 +14,10 @@ inline constexpr char kSkinAttachFunction[] = "SkinH_AttachEx";
 inline constexpr char kCarriedSkinLibraryResource[] = ":/carried/jedata.dll";
 inline constexpr char kCarriedSkinFileResource[] = ":/carried/skin.she";
 
-// Writes the carried skin engine and skin into the program directory and attaches the skin, binding the engine
-// from that directory first; returns false if SkinH_AttachEx could not be bound. A skin the engine refuses
-// leaves the toolkit's own look and returns true.
+// Puts the carried skin engine and skin into the program directory (leaving equal files alone, replacing others
+// by rename) and attaches the skin, binding the engine from that directory first; returns false if the library
+// at the name is not the carried one or SkinH_AttachEx could not be bound. A skin the engine refuses leaves the
+// toolkit's own look and returns true.
 bool attachSkin(const std::filesystem::path& programDirectory);
 
 }  // namespace varnick::ui
