@@ -19,7 +19,9 @@
 
 namespace {
 
-QString text(const char* utf8) { return QString::fromUtf8(utf8); }
+QString text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 QWidget* newWindow(const char* title, int width, int height) {
     auto* window = new QWidget;
@@ -73,8 +75,8 @@ void openGunMaker() {
     RowFiller({basic, ammo, shooting, extra}).add(19, 14);
     for (int i = 0; i < 4; ++i) (new QCheckBox(text("是否开启"), burst))->setGeometry(8, 16 + 24 * i, 160, 16);
     auto* combo = new QComboBox(shooting);
-    combo->addItems({QStringLiteral("arrow"), QStringLiteral("snowball"), QStringLiteral("fireball"),
-                     QStringLiteral("egg")});
+    combo->addItems(
+        {QStringLiteral("arrow"), QStringLiteral("snowball"), QStringLiteral("fireball"), QStringLiteral("egg")});
     combo->setGeometry(112, 160, 192, 20);
     resultBox(extra, 208, 96, 32, 32)->hide();
     resultBox(result, 8, 16, 360, 344);

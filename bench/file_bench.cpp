@@ -41,7 +41,7 @@ using Clock = std::chrono::steady_clock;
 // Keeps the last message and never shows anything, so that an addition costs only its own work.
 class SilentDesktop : public varnick::DesktopServices {
 public:
-    void showMessage(std::string_view text) override { lastMessage.assign(text); }
+    void showMessage(const varnick::Message& message) override { lastMessage.assign(message.text); }
     bool setClipboardText(std::string_view) override { return true; }
     std::string lastMessage;
 };
@@ -150,7 +150,7 @@ double timeAddition(const fs::path& path, Content content, int run) {
     const double cpuBefore = processCpuSeconds();
     const double seconds = secondsOf([&] { varnick::addToWeaponsFile(text, desktop, path); });
     lastAdditionCpuSeconds = processCpuSeconds() - cpuBefore;
-    if (desktop.lastMessage != varnick::messages::kAddDone) {
+    if (desktop.lastMessage != varnick::messages::kAddDone.text) {
         std::fprintf(stderr, "bench: adding to %s failed: %s\n", path.c_str(), desktop.lastMessage.c_str());
         std::exit(1);
     }
@@ -183,7 +183,7 @@ long peakResidentKilobytes() {
 int peakChild(const fs::path& path, const std::string& name) {
     SilentDesktop desktop;
     varnick::addToWeaponsFile(varnick::buildGunDefinition(gun(name, false, 1)), desktop, path);
-    if (desktop.lastMessage != varnick::messages::kAddDone) return 1;
+    if (desktop.lastMessage != varnick::messages::kAddDone.text) return 1;
     std::printf("%ld\n", peakResidentKilobytes());
     return 0;
 }

@@ -51,7 +51,9 @@ constexpr int kGunsX = 8 + 92, kGunsY = 24 + 24;
 constexpr int kGrenadesX = 248 + 92, kGrenadesY = 160 + 24;
 
 // Windows can vanish between an event and the harness's request about them; such errors are expected.
-int ignoreXError(Display*, XErrorEvent*) { return 0; }
+int ignoreXError(Display*, XErrorEvent*) {
+    return 0;
+}
 
 // Watches the root window of the X server for top-level windows being mapped, and fakes input with XTEST.
 class XWatcher {
@@ -84,27 +86,27 @@ public:
         while (nextEvent(event, deadline)) {
             const Clock::time_point at = Clock::now();
             switch (event.type) {
-            case CreateNotify:
-                // A title set after mapping arrives as a property change on the window itself.
-                XSelectInput(m_display, event.xcreatewindow.window, PropertyChangeMask);
-                break;
-            case MapNotify:
-                if (event.xmap.event != m_root) break;
-                m_mapped.insert(event.xmap.window);
-                if (titleOf(event.xmap.window) == title) return Shown{event.xmap.window, at};
-                break;
-            case PropertyNotify:
-                if (m_mapped.count(event.xproperty.window) && titleOf(event.xproperty.window) == title)
-                    return Shown{event.xproperty.window, at};
-                break;
-            case UnmapNotify:
-                m_mapped.erase(event.xunmap.window);
-                break;
-            case DestroyNotify:
-                m_mapped.erase(event.xdestroywindow.window);
-                break;
-            default:
-                break;
+                case CreateNotify:
+                    // A title set after mapping arrives as a property change on the window itself.
+                    XSelectInput(m_display, event.xcreatewindow.window, PropertyChangeMask);
+                    break;
+                case MapNotify:
+                    if (event.xmap.event != m_root) break;
+                    m_mapped.insert(event.xmap.window);
+                    if (titleOf(event.xmap.window) == title) return Shown{event.xmap.window, at};
+                    break;
+                case PropertyNotify:
+                    if (m_mapped.count(event.xproperty.window) && titleOf(event.xproperty.window) == title)
+                        return Shown{event.xproperty.window, at};
+                    break;
+                case UnmapNotify:
+                    m_mapped.erase(event.xunmap.window);
+                    break;
+                case DestroyNotify:
+                    m_mapped.erase(event.xdestroywindow.window);
+                    break;
+                default:
+                    break;
             }
         }
         return std::nullopt;
@@ -303,7 +305,7 @@ int main(int argc, char* argv[]) {
                 peak[which].push_back(figures.peakMb);
             }
         }
-        const auto row = [](const std::string& figure, const std::vector<double> (&samples)[2], double goal) {
+        const auto row = [](const std::string& figure, const std::vector<double>(&samples)[2], double goal) {
             const double ours = median(samples[0]);
             const double theirs = median(samples[1]);
             char goalText[32];

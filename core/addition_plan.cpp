@@ -20,13 +20,13 @@ namespace {
 
 constexpr std::size_t kChunkSize = kReadChunkSize;
 
-std::string fillIn(std::string_view message, std::string_view part) {
-    std::string text(message);
+OwnedMessage fillIn(const Message& message, std::string_view part) {
+    std::string text(message.text);
     const std::size_t at = text.find("%1");
     if (at != std::string::npos) {
         text.replace(at, 2, part);
     }
-    return text;
+    return {message.kind, std::move(text)};
 }
 
 // ---- The definition as its lines say it should read ----------------------------------------------------------
@@ -89,7 +89,7 @@ bool holdsUnreadableCharacter(std::string_view line) {
 }
 
 // Reads the definition's lines as the builders write them; the refusal message when they cannot be read so.
-std::optional<std::string> modelDefinition(std::string_view text, Definition& definition) {
+std::optional<OwnedMessage> modelDefinition(std::string_view text, Definition& definition) {
     std::vector<std::string_view> lines;
     for (;;) {
         const std::size_t end = text.find("\r\n");
@@ -246,7 +246,7 @@ std::string fieldOfLine(const Definition& definition, std::size_t line) {
 }
 
 // Reads the definition alone and compares its events with what its lines call for; the refusal when they differ.
-std::optional<std::string> checkDefinitionEvents(std::string_view text, const Definition& definition) {
+std::optional<OwnedMessage> checkDefinitionEvents(std::string_view text, const Definition& definition) {
     YamlEventStream stream(stringSource(text));
     const auto refuseAt = [&](std::size_t line) {
         return fillIn(messages::kAddUnreadableField, fieldOfLine(definition, line));
@@ -736,13 +736,13 @@ FileReader plainFileReader(const std::filesystem::path& path) {
 AppendPlan planAddition(const FileReader& readWeaponsFile, std::string_view definitionUtf8,
                         const std::filesystem::path& weaponsFile, Platform platform) {
     AppendPlan plan;
-    const auto refuse = [&plan](std::string message) {
+    const auto refuse = [&plan](OwnedMessage message) {
         plan.refusal = std::move(message);
         return plan;
     };
 
     if (!isValidUtf8(definitionUtf8)) {
-        return refuse(std::string(messages::kAddUnencodable));
+        return refuse(messages::kAddUnencodable);
     }
     Definition definition;
     if (auto refusal = modelDefinition(definitionUtf8, definition)) {
@@ -758,25 +758,25 @@ AppendPlan planAddition(const FileReader& readWeaponsFile, std::string_view defi
         }
         if (std::find(definition.names.begin(), definition.names.begin() + static_cast<std::ptrdiff_t>(i), name) !=
             definition.names.begin() + static_cast<std::ptrdiff_t>(i)) {
-            return refuse(std::string(messages::kAddDuplicateName));
+            return refuse(messages::kAddDuplicateName);
         }
     }
 
     bool readFailed = false;
     const EncodingFacts facts = surveyFile(readWeaponsFile, readFailed);
     if (readFailed) {
-        return refuse(std::string(messages::kAddWriteFailed));
+        return refuse(messages::kAddWriteFailed);
     }
     const FolderFacts folder = surveyFolder(weaponsFile, definition.names, platform);
     const std::optional<FileEncoding> encoding = chooseEncoding(facts, folder.holdsUtf8Text, platform);
     if (!encoding) {
-        return refuse(std::string(messages::kAddWideEncodingFile));
+        return refuse(messages::kAddWideEncodingFile);
     }
     const auto& problem = *encoding == FileEncoding::Utf8 ? facts.utf8Problem : facts.codePage936Problem;
     if (problem) {
         const std::optional<std::size_t> line = lineOfOffset(readWeaponsFile, *problem);
         if (!line) {
-            return refuse(std::string(messages::kAddWriteFailed));
+            return refuse(messages::kAddWriteFailed);
         }
         return refuse(fillIn(messages::kAddBrokenFile, std::to_string(*line)));
     }
@@ -788,7 +788,7 @@ AppendPlan planAddition(const FileReader& readWeaponsFile, std::string_view defi
         // A converter may drop or swap a character unseen; only a text that reads back unchanged is written. The
         // euro sign's single byte 0x80 is left out too: Java's GBK, which servers read with, has no such byte.
         if (!bytes || fromCodePage936(*bytes) != definitionUtf8 || bytes->find('\x80') != std::string::npos) {
-            return refuse(std::string(messages::kAddUnencodable));
+            return refuse(messages::kAddUnencodable);
         }
         plan.bytes = std::move(*bytes);
     }
@@ -796,21 +796,21 @@ AppendPlan planAddition(const FileReader& readWeaponsFile, std::string_view defi
     const PassOutcome outcome = readPass(readWeaponsFile, *encoding, definition.names, &definition, definitionUtf8);
     switch (outcome.kind) {
         case PassOutcome::ReadFailed:
-            return refuse(std::string(messages::kAddWriteFailed));
+            return refuse(messages::kAddWriteFailed);
         case PassOutcome::Broken:
             return refuse(fillIn(messages::kAddBrokenFile, std::to_string(outcome.brokenLine)));
         case PassOutcome::UnsupportedShape:
-            return refuse(std::string(messages::kAddUnsupportedFileShape));
+            return refuse(messages::kAddUnsupportedFileShape);
         case PassOutcome::Readable:
             break;
     }
     if (outcome.holdsName) {
-        return refuse(std::string(messages::kAddDuplicateName));
+        return refuse(messages::kAddDuplicateName);
     }
     if (folder.fileWithName) {
         return refuse(fillIn(messages::kAddDuplicateInOtherFile, *folder.fileWithName));
     }
-    plan.refusal.clear();
+    plan.refusal = {};
     return plan;
 }
 

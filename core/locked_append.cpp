@@ -54,7 +54,7 @@ bool appendAll(OpenFile& file, std::string_view bytes, Landing& landing) {
 }
 
 // Takes the addition's bytes back if that touches nobody else's, and says what the file holds now.
-std::string_view rollBack(OpenFile& file, const Landing& landing) {
+Message rollBack(OpenFile& file, const Landing& landing) {
     if (!landing.any) return messages::kAddWriteFailed;
     if (!landing.located || !landing.contiguous) return messages::kAddWriteFailedPartly;
     // Bytes after ours belong to another writer and must stay, so ours stay with them.
@@ -70,31 +70,31 @@ std::string_view rollBack(OpenFile& file, const Landing& landing) {
 
 }  // namespace
 
-std::string appendUnderLock(FileSystem& fileSystem, const std::filesystem::path& path, const AppendPlanner& planner) {
+OwnedMessage appendUnderLock(FileSystem& fileSystem, const std::filesystem::path& path, const AppendPlanner& planner) {
     const std::unique_ptr<OpenFile> file = fileSystem.open(path);
-    if (!file) return std::string(messages::kAddWriteFailed);
+    if (!file) return messages::kAddWriteFailed;
     switch (file->lock(kLockPatience)) {
         case LockResult::Locked:
             break;
         case LockResult::Busy:
-            return std::string(messages::kAddBusy);
+            return messages::kAddBusy;
         case LockResult::Failed:
-            return std::string(messages::kAddWriteFailed);
+            return messages::kAddWriteFailed;
     }
     // A file renamed over the name between the open and the lock is one that other writers lock instead.
     const std::optional<FileStatus> locked = file->status();
-    if (!locked || fileSystem.identity(path) != locked->identity) return std::string(messages::kAddWriteFailed);
+    if (!locked || fileSystem.identity(path) != locked->identity) return messages::kAddWriteFailed;
 
     const FileReader reader = [&file](std::uint64_t offset, char* buffer, std::size_t size) {
         return file->read(offset, buffer, size);
     };
     const AppendPlan plan = planner(reader);
-    if (!plan.refusal.empty()) return plan.refusal;
+    if (!plan.refusal.text.empty()) return plan.refusal;
 
     Landing landing;
     const bool done = appendAll(*file, plan.bytes, landing) && landing.located && landing.contiguous && file->sync() &&
                       holdsAt(*file, landing.start, plan.bytes) && fileSystem.identity(path) == locked->identity;
-    return std::string(done ? messages::kAddDone : rollBack(*file, landing));
+    return done ? messages::kAddDone : rollBack(*file, landing);
 }
 
 }  // namespace varnick

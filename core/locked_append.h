@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "core/file_system.h"
+#include "core/messages.h"
 
 namespace varnick {
 
@@ -23,7 +24,7 @@ using FileReader = std::function<std::optional<std::size_t>(std::uint64_t offset
 // What to add to a file, decided from its bytes: the exact bytes to append, or the message of a refusal.
 struct AppendPlan {
     std::string bytes;
-    std::string refusal;  // empty when the bytes are to be appended
+    OwnedMessage refusal;  // its text is empty when the bytes are to be appended
 };
 
 // Decides an addition from the file's bytes, read through the reader while the file is locked.
@@ -37,6 +38,6 @@ inline constexpr std::chrono::milliseconds kLockPatience{2000};
 // where they landed, and the path still names the file written; on any failure only the addition's own bytes are
 // taken back, and only while the file still ends where they ended, and the message says whether the file was left
 // as it was.
-std::string appendUnderLock(FileSystem& fileSystem, const std::filesystem::path& path, const AppendPlanner& planner);
+OwnedMessage appendUnderLock(FileSystem& fileSystem, const std::filesystem::path& path, const AppendPlanner& planner);
 
 }  // namespace varnick

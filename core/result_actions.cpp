@@ -13,18 +13,18 @@ namespace varnick {
 namespace {
 
 // Every path returns before the message is shown, so the file is closed and unlocked by then.
-std::string addAndDescribe(std::string_view resultText, const std::filesystem::path& weaponsFile,
-                           FileSystem& fileSystem) {
+OwnedMessage addAndDescribe(std::string_view resultText, const std::filesystem::path& weaponsFile,
+                            FileSystem& fileSystem) {
     if (resultText.empty()) {
-        return std::string(messages::kAddNothingGenerated);
+        return messages::kAddNothingGenerated;
     }
     std::error_code error;
     const bool present = std::filesystem::exists(weaponsFile, error);
     if (error) {
-        return std::string(messages::kAddWriteFailed);
+        return messages::kAddWriteFailed;
     }
     if (!present) {
-        return std::string(messages::kAddNoWeaponsFile);
+        return messages::kAddNoWeaponsFile;
     }
     return appendUnderLock(fileSystem, weaponsFile, [resultText, &weaponsFile](const FileReader& reader) {
         return planAddition(reader, resultText, weaponsFile);
@@ -47,7 +47,7 @@ void copyResult(std::string_view resultText, DesktopServices& desktop) {
 
 void addToWeaponsFile(std::string_view resultText, DesktopServices& desktop, const std::filesystem::path& weaponsFile,
                       FileSystem& fileSystem) {
-    desktop.showMessage(addAndDescribe(resultText, weaponsFile, fileSystem));
+    desktop.showMessage(addAndDescribe(resultText, weaponsFile, fileSystem).view());
 }
 
 }  // namespace varnick

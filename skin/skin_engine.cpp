@@ -140,10 +140,7 @@ extern "C" SKINH_API int SKINH_CALL SkinH_AttachEx(const char* skinFile, const c
     if (!registerResources(skin.resources)) return SKINH_ERROR_CORRUPT;
 
     pinThisLibrary();
-    // The look is drawn by the style; an application style sheet would make every widget's polish and paint
-    // go through Qt's style sheet machinery, so the skin only sets one when its file carries one.
     QApplication::setStyle(new varnick::skin::SkinStyle(style.release(), look));
     QApplication::setPalette(palette);
-    qApp->setStyleSheet(QString::fromStdString(skin.styleSheet));
     return SKINH_OK;
 }

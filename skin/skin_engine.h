@@ -30,7 +30,7 @@ enum {
 };
 
 // Reads the skin file at the UTF-8 path skinFile and applies its style (the named Qt style drawn with the skin's
-// look), palette and style sheet, if it carries one, to the whole QApplication; reserved is ignored (pass "").
+// look) and palette to the whole QApplication; reserved is ignored (pass "").
 // Returns SKINH_OK, or one of the error codes with nothing changed. Once a skin is applied the library stays
 // loaded until the process ends, since the application's style is its code.
 SKINH_API int SKINH_CALL SkinH_AttachEx(const char* skinFile, const char* reserved);

@@ -21,20 +21,10 @@ constexpr std::size_t kSectionHeaderSize = 8;
 constexpr std::string_view kStyleTag = "STYL";
 constexpr std::string_view kPaletteTag = "PALT";
 constexpr std::string_view kLookTag = "LOOK";
-constexpr std::string_view kStyleSheetTag = "QSS ";
 constexpr std::string_view kResourcesTag = "RCC ";
 
 bool isRoleName(std::string_view name) {
     return std::find(kRoleNames.begin(), kRoleNames.end(), name) != kRoleNames.end();
-}
-
-std::uint32_t crc32(std::string_view bytes) {
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (unsigned char byte : bytes) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
 }
 
 void putU16(std::string& out, std::uint16_t value) {
@@ -137,6 +127,15 @@ std::span<const std::string_view> paletteRoleNames() {
     return kRoleNames;
 }
 
+std::uint32_t skinChecksum(std::string_view bytes) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
 std::string packSkin(const Skin& skin) {
     std::string palette;
     for (const PaletteEntry& entry : skin.palette) {
@@ -155,14 +154,13 @@ std::string packSkin(const Skin& skin) {
         }
     }
     std::string body;
-    std::uint16_t sections = 3;
+    std::uint16_t sections = 2;
     putSection(body, kStyleTag, skin.styleName);
     putSection(body, kPaletteTag, palette);
     if (!look.empty()) {
         putSection(body, kLookTag, look);
         ++sections;
     }
-    putSection(body, kStyleSheetTag, skin.styleSheet);
     if (!skin.resources.empty()) {
         putSection(body, kResourcesTag, skin.resources);
         ++sections;
@@ -171,7 +169,7 @@ std::string packSkin(const Skin& skin) {
     std::string file(kSkinMagic);
     putU16(file, kSkinVersion);
     putU16(file, sections);
-    putU32(file, crc32(body));
+    putU32(file, skinChecksum(body));
     return file + body;
 }
 
@@ -189,10 +187,10 @@ ReadResult readSkin(std::string_view bytes) {
     }
     const std::uint32_t sectionCount = getU(bytes, 6, 2);
     const std::string_view body = bytes.substr(kHeaderSize);
-    if (getU(bytes, 8, 4) != crc32(body)) return result;
+    if (getU(bytes, 8, 4) != skinChecksum(body)) return result;
 
     Skin skin;
-    bool haveStyle = false, havePalette = false, haveLook = false, haveStyleSheet = false, haveResources = false;
+    bool haveStyle = false, havePalette = false, haveLook = false, haveResources = false;
     std::size_t at = 0;
     for (std::uint32_t section = 0; section < sectionCount; ++section) {
         if (body.size() - at < kSectionHeaderSize) return result;
@@ -210,9 +208,6 @@ ReadResult readSkin(std::string_view bytes) {
             if (std::exchange(havePalette, true) || !readPalette(payload, skin.palette)) return result;
         } else if (tag == kLookTag) {
             if (std::exchange(haveLook, true) || !readLook(payload, skin.look)) return result;
-        } else if (tag == kStyleSheetTag) {
-            if (std::exchange(haveStyleSheet, true)) return result;
-            skin.styleSheet = std::string(payload);
         } else if (tag == kResourcesTag) {
             if (std::exchange(haveResources, true)) return result;
             skin.resources = std::string(payload);
@@ -270,8 +265,6 @@ SkinSource parseSkinSource(std::string_view text) {
         if (section == Section::Skin) {
             if (key == "Style") {
                 source.skin.styleName = std::string(value);
-            } else if (key == "StyleSheet") {
-                source.styleSheetFile = std::string(value);
             } else {
                 return fail("unknown key " + std::string(key));
             }

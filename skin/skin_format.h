@@ -37,13 +37,11 @@ struct LookValue {
 };
 
 // A whole skin: the Qt style it builds on, palette entries applied in order over that style's palette, the values
-// of its look, an optional UTF-8 Qt style sheet, and the pictures the look names, as one block of Qt binary
-// resource data (may be empty).
+// of its look, and the pictures the look names, as one block of Qt binary resource data (may be empty).
 struct Skin {
     std::string styleName;
     std::vector<PaletteEntry> palette;
     std::vector<LookValue> look;
-    std::string styleSheet;
     std::string resources;
 
     bool operator==(const Skin&) const = default;
@@ -51,6 +49,10 @@ struct Skin {
 
 // Returns the palette role names the format accepts, in Qt's spelling.
 std::span<const std::string_view> paletteRoleNames();
+
+// Returns the CRC-32 (the zlib polynomial) of bytes, the checksum a skin file carries of everything after its
+// header.
+std::uint32_t skinChecksum(std::string_view bytes);
 
 // Returns the bytes of the skin file for skin; precondition: every entry's role is one of paletteRoleNames(), every
 // look name is 1 to 255 bytes and every look value at most 255 bytes.
@@ -68,9 +70,8 @@ struct ReadResult {
 ReadResult readSkin(std::string_view bytes);
 
 struct SkinSource {
-    Skin skin;                   // style, palette and look; the style sheet and the resources are left empty
-    std::string styleSheetFile;  // the style sheet's file name, relative to the source file
-    std::string error;           // empty on success, else "line N: what is wrong"
+    Skin skin;          // style, palette and look; the resources are left empty
+    std::string error;  // empty on success, else "line N: what is wrong"
 };
 
 // Parses the text of a skin source file (see assets/skin/README.md).

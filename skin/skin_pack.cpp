@@ -1,6 +1,5 @@
-// Builds a skin file from its source: varnick_skin_pack SOURCE.ini OUTPUT.she [RESOURCES.rcc]. A style sheet is
-// packed only if the source names one; RESOURCES.rcc is Qt binary resource data (rcc --binary) with the pictures
-// the look names.
+// Builds a skin file from its source: varnick_skin_pack SOURCE.ini OUTPUT.she [RESOURCES.rcc]. RESOURCES.rcc is
+// Qt binary resource data (rcc --binary) with the pictures the look names.
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -37,15 +36,6 @@ int main(int argc, char* argv[]) {
     if (!source.error.empty()) {
         std::cerr << sourcePath.string() << ": " << source.error << '\n';
         return 1;
-    }
-    if (!source.styleSheetFile.empty()) {
-        const std::filesystem::path sheetPath = sourcePath.parent_path() / source.styleSheetFile;
-        const auto sheet = readFile(sheetPath);
-        if (!sheet) {
-            std::cerr << sheetPath.string() << ": cannot read\n";
-            return 1;
-        }
-        source.skin.styleSheet = *sheet;
     }
     if (argc == 4) {
         const auto resources = readFile(argv[3]);

@@ -1,3 +1,5 @@
 #include "ui/app/program.h"
 
-int main(int, char* argv[]) { return varnick::ui::runProgram(argv[0]); }
+int main(int, char* argv[]) {
+    return varnick::ui::runProgram(argv[0]);
+}

@@ -102,7 +102,7 @@ TEST(ConcurrentAdditions, TwoAddersAndAnAppenderLoseNothing) {
                 RecordingDesktop desktop;
                 addToWeaponsFile(gunNamed(nameOf(process, addition)), desktop, weapons);
                 const std::string& message = desktop.messages.size() == 1 ? desktop.messages[0] : "";
-                report += message == messages::kAddDone ? 'D' : message == messages::kAddBusy ? 'B' : 'X';
+                report += message == messages::kAddDone.text ? 'D' : message == messages::kAddBusy.text ? 'B' : 'X';
             }
             return report;
         }));

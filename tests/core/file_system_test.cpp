@@ -170,13 +170,13 @@ TEST(PlatformFileSystem, AHeldLockRefusesTheAdditionAfterWaiting) {
     ASSERT_EQ(::flock(holder, LOCK_EX), 0);
     test::RecordingDesktop desktop;
     addToWeaponsFile(test::gunNamed("M4A1"), desktop, weapons);
-    EXPECT_EQ(desktop.messages, std::vector<std::string>{std::string(messages::kAddBusy)});
+    EXPECT_EQ(desktop.messages, std::vector<std::string>{std::string(messages::kAddBusy.text)});
     EXPECT_EQ(readBytes(weapons), "A: 1\r\n");
 
     ::close(holder);
     test::RecordingDesktop afterRelease;
     addToWeaponsFile(test::gunNamed("M4A1"), afterRelease, weapons);
-    EXPECT_EQ(afterRelease.messages, std::vector<std::string>{std::string(messages::kAddDone)});
+    EXPECT_EQ(afterRelease.messages, std::vector<std::string>{std::string(messages::kAddDone.text)});
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ TEST(LockedAppend, EveryFaultAndInterleavingEndsInTheFilesTrueStateAndOneMessage
     struct Case {
         const char* name;
         std::vector<Fault> faults;
-        std::string_view message;
+        Message message;
         std::string expected;
     };
     const Case cases[] = {
@@ -132,7 +132,7 @@ TEST(LockedAppend, EveryFaultAndInterleavingEndsInTheFilesTrueStateAndOneMessage
         FaultFileSystem fileSystem(testCase.faults);
         RecordingDesktop desktop;
         addToWeaponsFile(definition, desktop, weapons, fileSystem);
-        EXPECT_EQ(desktop.messages, Messages{std::string(testCase.message)}) << testCase.name;
+        EXPECT_EQ(desktop.messages, Messages{std::string(testCase.message.text)}) << testCase.name;
         EXPECT_EQ(readBytes(weapons), testCase.expected) << testCase.name;
     }
 }
@@ -145,7 +145,7 @@ TEST(LockedAppend, RefusalAppendsNothingAndReadsTheLockedFile) {
     FaultFileSystem fileSystem({});
     RecordingDesktop desktop;
     addToWeaponsFile(test::gunNamed("M4A1"), desktop, weapons, fileSystem);
-    EXPECT_EQ(desktop.messages, Messages{std::string(messages::kAddDuplicateName)});
+    EXPECT_EQ(desktop.messages, Messages{std::string(messages::kAddDuplicateName.text)});
     EXPECT_EQ(readBytes(weapons), former);
     EXPECT_EQ(fileSystem.calls(Step::Lock), 1);
     EXPECT_GE(fileSystem.calls(Step::Read), 1);

@@ -110,7 +110,8 @@ void judgeAdditions(const std::vector<Added>& added, const TempDir& directory) {
             values.name = "REF";
             RecordingDesktop desktop;
             addToWeaponsFile(buildGunDefinition(values), desktop, reference);
-            ASSERT_EQ(desktop.messages, std::vector<std::string>{std::string(messages::kAddDone)}) << bases[b].name;
+            ASSERT_EQ(desktop.messages, std::vector<std::string>{std::string(messages::kAddDone.text)})
+                << bases[b].name;
             files.push_back(base);
             files.push_back(reference);
             baseOf.push_back(b);
@@ -316,7 +317,7 @@ TEST(JudgedAddition, HostileFieldValues) {
             RecordingDesktop desktop;
             addToWeaponsFile(buildGunDefinition(values), desktop, file);
             ASSERT_EQ(desktop.messages.size(), 1u) << label;
-            const bool wasAdded = desktop.messages[0] == messages::kAddDone;
+            const bool wasAdded = desktop.messages[0] == messages::kAddDone.text;
             const bool codePage936 = bases[b].charset == "GBK";
             const Expect expect =
                 row.expect == Expect::AddUnlessCodePage936 ? (codePage936 ? Expect::Refuse : Expect::Add) : row.expect;
@@ -331,7 +332,7 @@ TEST(JudgedAddition, HostileFieldValues) {
                 EXPECT_EQ(readBytes(file), bases[b].bytes) << label;
                 // A refusal names what the user can change: a field, or a character the file cannot hold.
                 const bool namesAField = desktop.messages[0].rfind(fieldRefusal("").substr(0, 10), 0) == 0;
-                EXPECT_TRUE(namesAField || desktop.messages[0] == messages::kAddUnencodable)
+                EXPECT_TRUE(namesAField || desktop.messages[0] == messages::kAddUnencodable.text)
                     << label << ": " << desktop.messages[0];
             }
         }
@@ -445,7 +446,7 @@ TEST(JudgedAddition, GeneratedRecords) {
         addToWeaponsFile(buildGunDefinition(values), desktop, file);
         const std::string label = "record " + std::to_string(record) + " (" + bases[b].name + ")";
         ASSERT_EQ(desktop.messages.size(), 1u) << label;
-        if (desktop.messages[0] == messages::kAddDone) {
+        if (desktop.messages[0] == messages::kAddDone.text) {
             added.push_back({label, file, bases[b].charset, b, values.name, typed});
         } else {
             ++refused;
@@ -470,9 +471,9 @@ TEST(JudgedAddition, FileShapes) {
         std::string message;  // empty when the definition is to be added
         std::string charset = "UTF-8";
     };
-    const std::string duplicate(messages::kAddDuplicateName);
-    const std::string shape(messages::kAddUnsupportedFileShape);
-    const auto broken = [](int line) { return filledIn(messages::kAddBrokenFile, std::to_string(line)); };
+    const std::string duplicate(messages::kAddDuplicateName.text);
+    const std::string shape(messages::kAddUnsupportedFileShape.text);
+    const auto broken = [](int line) { return filledIn(messages::kAddBrokenFile.text, std::to_string(line)); };
     const Row rows[] = {
         {"comments", "# weapons\r\nA:  # first\r\n    b: 1 # one\r\n# end", ""},
         {"LF line ends", "A:\n    b: 1\nB:\n    c: 2\n", ""},
@@ -516,7 +517,7 @@ TEST(JudgedAddition, FileShapes) {
                      "A\0:\0 \0"
                      "1\0",
                      10),
-         std::string(messages::kAddWideEncodingFile)},
+         std::string(messages::kAddWideEncodingFile.text)},
     };
     TempDir directory;
     std::vector<Added> added;
@@ -528,7 +529,7 @@ TEST(JudgedAddition, FileShapes) {
         writeBytes(file, row.former);
         RecordingDesktop desktop;
         addToWeaponsFile(gun, desktop, file);
-        const std::string expected = row.message.empty() ? std::string(messages::kAddDone) : row.message;
+        const std::string expected = row.message.empty() ? std::string(messages::kAddDone.text) : row.message;
         EXPECT_EQ(desktop.messages, std::vector<std::string>{expected}) << row.name;
         if (row.message.empty()) {
             EXPECT_EQ(readBytes(file), row.former + gun) << row.name;
@@ -592,9 +593,9 @@ TEST(JudgedAddition, EncodingOfTheFile) {
             RecordingDesktop desktop;
             addToWeaponsFile(chinese, desktop, file);
             // The second addition finds the first one's name, in whichever encoding it went in.
-            EXPECT_EQ(
-                desktop.messages,
-                std::vector<std::string>{std::string(addition == 0 ? messages::kAddDone : messages::kAddDuplicateName)})
+            EXPECT_EQ(desktop.messages,
+                      std::vector<std::string>{
+                          std::string(addition == 0 ? messages::kAddDone.text : messages::kAddDuplicateName.text)})
                 << row.name;
         }
         EXPECT_EQ(readBytes(file), row.former + row.appended) << row.name;
@@ -635,11 +636,11 @@ TEST(AddToWeaponsFile, NameHeldByAnotherFileOfTheFolderIsADuplicate) {
         addToWeaponsFile(buildGunDefinition(values), desktop, weapons);
         return desktop.messages;
     };
-    EXPECT_EQ(add("M4A1"), std::vector<std::string>{filledIn(messages::kAddDuplicateInOtherFile, "rifles.yml")});
+    EXPECT_EQ(add("M4A1"), std::vector<std::string>{filledIn(messages::kAddDuplicateInOtherFile.text, "rifles.yml")});
     EXPECT_EQ(readBytes(weapons), "A: 1\r\n");
     EXPECT_EQ(readBytes(directory.path() / "rifles.yml"), "'M4A1':\r\n    b: 1\r\n");
-    EXPECT_EQ(add("M1911"), std::vector<std::string>{std::string(messages::kAddDone)});
-    EXPECT_EQ(add("AK47"), std::vector<std::string>{std::string(messages::kAddDone)});
+    EXPECT_EQ(add("M1911"), std::vector<std::string>{std::string(messages::kAddDone.text)});
+    EXPECT_EQ(add("AK47"), std::vector<std::string>{std::string(messages::kAddDone.text)});
 }
 
 }  // namespace

@@ -43,21 +43,21 @@ TEST(CopyResult, PutsTheWholeTextOnTheClipboardOrRefuses) {
         RecordingDesktop desktop;
         copyResult(definition, desktop);
         EXPECT_EQ(desktop.clipboard, definition);
-        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kCopyDone)});
+        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kCopyDone.text)});
     }
     {
         RecordingDesktop desktop;
         desktop.clipboard = "former";
         copyResult("", desktop);
         EXPECT_EQ(desktop.clipboard, "former");
-        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kCopyNothingGenerated)});
+        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kCopyNothingGenerated.text)});
     }
     {
         RecordingDesktop desktop;
         desktop.clipboardAvailable = false;
         copyResult(definition, desktop);
         EXPECT_EQ(desktop.clipboard, std::nullopt);
-        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kCopyClipboardBusy)});
+        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kCopyClipboardBusy.text)});
     }
 }
 
@@ -73,8 +73,8 @@ TEST(AddToWeaponsFile, MissingFileIsReportedAndNothingIsCreated) {
     for (const std::string& text : {gunNamed("M4A1"), std::string()}) {
         RecordingDesktop desktop;
         addToWeaponsFile(text, desktop);
-        EXPECT_EQ(desktop.messages,
-                  Messages{std::string(text.empty() ? messages::kAddNothingGenerated : messages::kAddNoWeaponsFile)});
+        EXPECT_EQ(desktop.messages, Messages{std::string(text.empty() ? messages::kAddNothingGenerated.text
+                                                                      : messages::kAddNoWeaponsFile.text)});
         EXPECT_FALSE(fs::exists(server.path() / "plugins" / "CrackShot" / "weapons"));
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(server.path() / "plugins" / "CrackShot"), fs::directory_iterator()),
@@ -91,7 +91,7 @@ TEST(AddToWeaponsFile, UsesTheDefaultPathUnderTheCurrentDirectory) {
         const test::CurrentDirectory inServer(server.path());
         addToWeaponsFile(gunNamed("M4A1"), desktop);
     }
-    EXPECT_EQ(desktop.messages, Messages{std::string(messages::kAddDone)});
+    EXPECT_EQ(desktop.messages, Messages{std::string(messages::kAddDone.text)});
     EXPECT_EQ(readBytes(weapons), "A:\r\n    b: 1" + gunNamed("M4A1"));
 }
 
@@ -148,7 +148,7 @@ TEST(AddToWeaponsFile, AppendsAfterTheLastByteInTheFilesEncoding) {
         for (const std::string& addition : testCase.additions) {
             RecordingDesktop desktop;
             addToWeaponsFile(addition, desktop, weapons);
-            EXPECT_EQ(desktop.messages, Messages{std::string(messages::kAddDone)}) << testCase.name;
+            EXPECT_EQ(desktop.messages, Messages{std::string(messages::kAddDone.text)}) << testCase.name;
         }
         EXPECT_EQ(readBytes(weapons), testCase.expected) << testCase.name;
     }
@@ -184,23 +184,23 @@ TEST(AddToWeaponsFile, RefusalsLeaveTheFileUntouched) {
     const std::string unreadableName = fieldRefusal(messages::kNameField);
     const std::string gbkFile = "A: \"" + gbk("使用") + "\"";
     const Case cases[] = {
-        {"nothing generated", "A: 1", "", std::string(messages::kAddNothingGenerated)},
+        {"nothing generated", "A: 1", "", std::string(messages::kAddNothingGenerated.text)},
         {"empty name", "A: 1", gunNamed(""), unreadableName},
         {"null name", "A: 1", gunNamed("~"), unreadableName},
         {"name opening a quote", "A: 1", buildGunDefinition(quoteInName), unreadableName},
         {"colon and blank in the name", "A: 1", buildGunDefinition(colonInName), unreadableName},
         {"quote in a quoted value", "A: 1", buildGunDefinition(quoteInLore), fieldRefusal("Item_Lore")},
         {"line break in the name", "A: 1", buildGunDefinition(breakInName), unreadableName},
-        {"not code page 936", gbkFile, gunNamed("M4A1\xF0\x9F\x98\x80"), std::string(messages::kAddUnencodable)},
+        {"not code page 936", gbkFile, gunNamed("M4A1\xF0\x9F\x98\x80"), std::string(messages::kAddUnencodable.text)},
         {"not UTF-8 for a UTF-8 file", "A: \"使用\"", gunNamed("M4A1") + "\xFF",
-         std::string(messages::kAddUnencodable)},
-        {"duplicate name", "M4A1:\r\n    a: 1\r\n", gunNamed("M4A1"), std::string(messages::kAddDuplicateName)},
+         std::string(messages::kAddUnencodable.text)},
+        {"duplicate name", "M4A1:\r\n    a: 1\r\n", gunNamed("M4A1"), std::string(messages::kAddDuplicateName.text)},
         {"duplicate quoted name after others", "A: 1\r\n'M4A1':", gunNamed("M4A1"),
-         std::string(messages::kAddDuplicateName)},
+         std::string(messages::kAddDuplicateName.text)},
         {"duplicate Chinese name in code page 936", gbk("大狙") + ":\r\n    a: 1", gunNamed("大狙"),
-         std::string(messages::kAddDuplicateName)},
+         std::string(messages::kAddDuplicateName.text)},
         {"duplicate Chinese name in UTF-8", "大狙:\r\n    a: 1", gunNamed("大狙"),
-         std::string(messages::kAddDuplicateName)},
+         std::string(messages::kAddDuplicateName.text)},
     };
     for (const Case& testCase : cases) {
         TempDir directory;
@@ -231,12 +231,12 @@ TEST(AddToWeaponsFile, ReadsAFileLargerThanOneChunkToItsEnd) {
     writeBytes(weapons, former);
     RecordingDesktop duplicate;
     addToWeaponsFile(gunNamed("M4A1"), duplicate, weapons);
-    EXPECT_EQ(duplicate.messages, Messages{std::string(messages::kAddDuplicateName)});
+    EXPECT_EQ(duplicate.messages, Messages{std::string(messages::kAddDuplicateName.text)});
     EXPECT_EQ(readBytes(weapons), former);
 
     RecordingDesktop added;
     addToWeaponsFile(gunNamed("AK47"), added, weapons);
-    EXPECT_EQ(added.messages, Messages{std::string(messages::kAddDone)});
+    EXPECT_EQ(added.messages, Messages{std::string(messages::kAddDone.text)});
     EXPECT_EQ(readBytes(weapons), former + gunNamed("AK47"));
 }
 
@@ -256,7 +256,7 @@ TEST(AddToWeaponsFile, SomethingOtherThanAFileIsAWriteFailure) {
         testCase.place(weapons);
         RecordingDesktop desktop;
         addToWeaponsFile(gunNamed("M4A1"), desktop, weapons);
-        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kAddWriteFailed)}) << testCase.name;
+        EXPECT_EQ(desktop.messages, Messages{std::string(messages::kAddWriteFailed.text)}) << testCase.name;
         if (fs::is_directory(weapons)) {
             EXPECT_TRUE(fs::is_empty(weapons)) << testCase.name;
         }
@@ -310,7 +310,7 @@ TEST(AddToWeaponsFile, WriteThatFailsMidwayLeavesTheFileByteIdentical) {
     const std::string definition = gunNamed("M4A1");
     ASSERT_GT(definition.size(), 100u);
     EXPECT_EQ(addUnderSizeLimit(definition, weapons, former.size() + 100),
-              std::string(messages::kAddWriteFailed) + "\n");
+              std::string(messages::kAddWriteFailed.text) + "\n");
     EXPECT_EQ(readBytes(weapons), former);
 }
 
@@ -338,7 +338,7 @@ TEST(AddToWeaponsFile, RollbackThatCannotCutSaysTheEndMayHoldAPartialDefinition)
     flags &= ~FS_APPEND_FL;
     ioctl(fd, FS_IOC_SETFLAGS, &flags);
     close(fd);
-    EXPECT_EQ(report, std::string(messages::kAddWriteFailedPartly) + "\n");
+    EXPECT_EQ(report, std::string(messages::kAddWriteFailedPartly.text) + "\n");
     EXPECT_EQ(readBytes(weapons), former + toCodePage936(definition).value().substr(0, 100));
 }
 

@@ -2,8 +2,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <random>
 #include <string>
@@ -14,13 +12,17 @@
 #include "core/encoding.h"
 #include "core/gun_definition.h"
 #include "core/messages.h"
+#include "tests/test_files.h"
 
 namespace varnick::test {
 
-// Records every message and keeps the clipboard text; the clipboard can be made unavailable.
+// Records every message's text and kind and keeps the clipboard text; the clipboard can be made unavailable.
 class RecordingDesktop : public DesktopServices {
 public:
-    void showMessage(std::string_view text) override { messages.emplace_back(text); }
+    void showMessage(const Message& message) override {
+        messages.emplace_back(message.text);
+        kinds.push_back(message.kind);
+    }
 
     bool setClipboardText(std::string_view text) override {
         if (!clipboardAvailable) {
@@ -31,6 +33,7 @@ public:
     }
 
     std::vector<std::string> messages;
+    std::vector<MessageKind> kinds;
     std::optional<std::string> clipboard;
     bool clipboardAvailable = true;
 };
@@ -72,16 +75,6 @@ private:
     std::filesystem::path m_former;
 };
 
-inline std::string readBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void writeBytes(const std::filesystem::path& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
 inline std::string fixture(const std::string& name) {
     return readBytes(std::filesystem::path(VARNICK_CORE_FIXTURES) / name);
 }
@@ -112,7 +105,7 @@ inline std::string filledIn(std::string_view message, std::string_view part) {
 
 // Returns the refusal that names a field of the definition.
 inline std::string fieldRefusal(std::string_view field) {
-    return filledIn(messages::kAddUnreadableField, field);
+    return filledIn(messages::kAddUnreadableField.text, field);
 }
 
 // The gun maker's initial entries with the worked example's scope and ammunition values and all three flags set.

@@ -4,6 +4,7 @@
 set -euo pipefail
 
 : "${VARNICK_EXE:?VARNICK_EXE must name the built executable}"
+: "${VARNICK_CONTROL_CENTRE:?VARNICK_CONTROL_CENTRE must name the built varnick_control_centre}"
 
 e2e_failures=0
 e2e_tmp=$(mktemp -d)
@@ -38,24 +39,37 @@ finish() {
     echo "all checks passed"
 }
 
-# Starts Xvfb on a free display and exports DISPLAY.
+# Starts a private Xvfb and exports DISPLAY. Xvfb picks a free display itself and writes its number once it
+# accepts connections, so suites that run at the same time never race for one.
 e2e_start_x() {
-    local n
-    for n in $(seq 90 190); do
-        [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$e2e_tmp/xvfb.log" 2>&1 &
-        e2e_pids+=($!)
-        export DISPLAY=":$n"
-        local tries
-        for tries in $(seq 100); do
-            if xdpyinfo >/dev/null 2>&1; then return 0; fi
-            sleep 0.1
-        done
-        echo "Xvfb did not start on :$n" >&2
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$e2e_tmp/display" >"$e2e_tmp/xvfb.log" 2>&1 &
+    local xvfb=$!
+    e2e_pids+=("$xvfb")
+    e2e_wait_until 30 test -s "$e2e_tmp/display" || {
+        cat "$e2e_tmp/xvfb.log" >&2
+        echo "Xvfb did not report a display" >&2
         exit 1
+    }
+    export DISPLAY=":$(head -n 1 "$e2e_tmp/display")"
+    export QT_QPA_PLATFORM=xcb
+    unset WAYLAND_DISPLAY
+}
+
+# Runs a command every tenth of a second until it succeeds or the deadline (in seconds) has passed; returns
+# whether it succeeded.
+e2e_wait_until() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@" >/dev/null 2>&1; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.1
     done
-    echo "no free X display" >&2
-    exit 1
+}
+
+# Prints where to click a control of a window (main_menu, gun_maker or throwable_maker): the centre of its
+# rectangle in the window's client area, from the window's table.
+e2e_centre() {
+    "$VARNICK_CONTROL_CENTRE" "$1" "$2"
 }
 
 # Makes a program directory holding a copy of the executable; prints its path.
@@ -77,10 +91,13 @@ e2e_launch() {
     e2e_pids+=("$e2e_program_pid")
 }
 
-# Waits for a visible window whose title is exactly the given text; prints its id.
+# Waits for a visible window whose title is exactly the given text, of a process (by default the program last
+# started, e2e_program_pid); prints its id. Windows of a copy that has just been ended may linger until the X
+# server has seen it go, so only the one process's windows count.
 e2e_wait_window() {
-    local title=$1 id
-    id=$(timeout 60 xdotool search --sync --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1) || true
+    local title=$1 pid=${2:-$e2e_program_pid} id
+    id=$(timeout 60 xdotool search --sync --all --onlyvisible --pid "$pid" --name "^${title}\$" 2>/dev/null |
+        head -n 1) || true
     if [[ -z $id ]]; then
         echo "no window titled [$title] appeared" >&2
         cat "$e2e_tmp/program.log" >&2 || true
@@ -89,54 +106,74 @@ e2e_wait_window() {
     echo "$id"
 }
 
-# Prints how many visible windows carry exactly the given title.
+# Prints how many visible windows of the program last started carry exactly the given title.
 e2e_count_windows() {
-    { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true; } | wc -l
+    { xdotool search --all --onlyvisible --pid "$e2e_program_pid" --name "^$1\$" 2>/dev/null || true; } | wc -l
 }
 
-# Gives a window the keyboard focus and presses keys in it.
+# Gives a window the keyboard focus and presses keys in it. The program handles them in order, so the caller
+# waits for whatever the last key must bring about.
 e2e_keys() {
     local id=$1
     shift
     xdotool windowfocus --sync "$id"
-    sleep 0.2
-    xdotool key --delay 80 "$@"
-    sleep 0.3
+    xdotool key --delay 50 "$@"
 }
 
-# Clicks the left button at a position in a window's client area.
+# Clicks the left button on a control, at its centre in its window's client area: e2e_click ID WINDOW CONTROL.
 e2e_click() {
-    local id=$1 x=$2 y=$3
-    xdotool mousemove --window "$id" "$x" "$y"
-    sleep 0.1
+    local id=$1 x y
+    read -r x y < <(e2e_centre "$2" "$3")
+    xdotool mousemove --window "$id" --sync "$x" "$y"
     xdotool click 1
-    sleep 0.3
 }
 
-# Dismisses the message box that is expected to appear, as a person would: Enter on its OK button.
+# Dismisses the message box that is expected to appear, of a process (by default the program last started), as a
+# person would: Enter on its one button.
 e2e_dismiss_message() {
-    local id
-    id=$(e2e_wait_window Varnick) || return 1
+    local pid=${1:-$e2e_program_pid} id
+    id=$(e2e_wait_window Varnick "$pid") || return 1
     e2e_keys "$id" Return
-    timeout 20 bash -c "while xdotool search --onlyvisible --name '^Varnick\$' >/dev/null 2>&1; do sleep 0.1; done"
+    e2e_wait_until 20 e2e_gone "$id"
 }
 
-# Waits for the program to end; prints its exit status.
+# Succeeds once a window is no longer shown.
+e2e_gone() {
+    ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable
+}
+
+# Succeeds when no visible window carries exactly the given title.
+e2e_no_window() {
+    [[ $(e2e_count_windows "$1") == 0 ]]
+}
+
+# Waits for the program to end and sets e2e_status to its exit status, or to "timeout". It runs in this shell,
+# never in a command substitution, which cannot wait for this shell's children.
 e2e_wait_exit() {
-    local pid=$1 status=0 tries
-    for tries in $(seq 300); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    if kill -0 "$pid" 2>/dev/null; then
-        echo "timeout"
+    local pid=$1
+    e2e_status=0
+    if ! e2e_wait_until 30 e2e_ended "$pid"; then
+        e2e_status=timeout
         return 0
     fi
-    wait "$pid" || status=$?
-    echo "$status"
+    wait "$pid" || e2e_status=$?
+}
+
+# Succeeds once a process has ended.
+e2e_ended() {
+    ! kill -0 "$1"
 }
 
 # Writes the clipboard's text, as another program reads it, to a file.
 e2e_clipboard_to() {
     timeout 10 xclip -o -selection clipboard >"$1"
+}
+
+# Waits until the clipboard holds exactly the bytes of a file; returns whether it came to.
+e2e_wait_clipboard() {
+    e2e_wait_until 20 e2e_clipboard_is "$1"
+}
+
+e2e_clipboard_is() {
+    e2e_clipboard_to "$e2e_tmp/clipboard" && cmp -s "$1" "$e2e_tmp/clipboard"
 }

@@ -4,13 +4,6 @@ source "$(dirname "$0")/lib.sh"
 fixtures="$(cd "$(dirname "$0")" && pwd)/fixtures"
 e2e_start_x
 
-# Client-area positions of the gun maker's buttons and the throwable maker's generate button and result box.
-generate=(280 496)
-copy=(660 496)
-add=(840 496)
-throwable_generate=(116 452)
-throwable_result=(332 124)
-
 open_gun_maker() {
     local menu
     menu=$(e2e_wait_window "Varnick V1.4")
@@ -27,8 +20,8 @@ printf 'AK47:\r\n    Item_Information:\r\n        Item_Name: "&e步枪"\r\n' | i
 cp "$weapons" "$e2e_tmp/before"
 e2e_launch "$dir"
 gun=$(open_gun_maker) && pass "guns button opens the gun maker" || fail "gun maker did not open"
-e2e_click "$gun" "${generate[@]}"
-e2e_click "$gun" "${add[@]}"
+e2e_click "$gun" gun_maker 按钮1
+e2e_click "$gun" gun_maker 按钮3
 e2e_dismiss_message || fail "no message after adding"
 { cat "$e2e_tmp/before"; iconv -f UTF-8 -t GBK "$fixtures/gun_initial.txt"; } >"$e2e_tmp/expected"
 if cmp -s "$e2e_tmp/expected" "$weapons"; then
@@ -39,7 +32,7 @@ else
 fi
 
 # Copy puts the same lines, with CR LF, on the clipboard.
-e2e_click "$gun" "${copy[@]}"
+e2e_click "$gun" gun_maker 按钮2
 e2e_dismiss_message || fail "no message after copying"
 e2e_clipboard_to "$e2e_tmp/clip"
 if cmp -s "$fixtures/gun_initial.txt" "$e2e_tmp/clip"; then pass "clipboard holds the definition with CR LF"; else fail "clipboard differs from the definition"; fi
@@ -53,8 +46,8 @@ printf 'AK47:\r\n    Item_Information:\r\n        Item_Name: "突击步枪"\r\n'
 cp "$weapons" "$e2e_tmp/before"
 e2e_launch "$dir"
 gun=$(open_gun_maker)
-e2e_click "$gun" "${generate[@]}"
-e2e_click "$gun" "${add[@]}"
+e2e_click "$gun" gun_maker 按钮1
+e2e_click "$gun" gun_maker 按钮3
 e2e_dismiss_message || fail "no message after adding to a UTF-8 file"
 cat "$e2e_tmp/before" "$fixtures/gun_initial.txt" >"$e2e_tmp/expected"
 if cmp -s "$e2e_tmp/expected" "$weapons"; then pass "UTF-8 weapons file grew by the definition in UTF-8"; else fail "UTF-8 weapons file is wrong"; fi
@@ -64,8 +57,8 @@ kill "$e2e_program_pid"; wait "$e2e_program_pid" 2>/dev/null || true
 dir=$(e2e_program_dir)
 e2e_launch "$dir"
 gun=$(open_gun_maker)
-e2e_click "$gun" "${generate[@]}"
-e2e_click "$gun" "${add[@]}"
+e2e_click "$gun" gun_maker 按钮1
+e2e_click "$gun" gun_maker 按钮3
 e2e_dismiss_message && pass "missing weapons file reported" || fail "no message for a missing weapons file"
 if [[ ! -e $dir/plugins && ! -e $e2e_elsewhere/plugins ]]; then pass "no folder created"; else fail "a plugins folder was created"; fi
 kill "$e2e_program_pid"; wait "$e2e_program_pid" 2>/dev/null || true
@@ -76,14 +69,21 @@ e2e_launch "$dir"
 menu=$(e2e_wait_window "Varnick V1.4")
 e2e_keys "$menu" Tab Tab Tab Tab Tab space
 thrower=$(e2e_wait_window "Varnick - 投掷型武器制作") && pass "grenades button opens the throwable maker" || fail "throwable maker did not open"
-e2e_click "$thrower" "${throwable_generate[@]}"
-e2e_click "$thrower" "${throwable_result[@]}"
+e2e_click "$thrower" throwable_maker 按钮1
+e2e_click "$thrower" throwable_maker 编辑框_结果
 e2e_keys "$thrower" ctrl+a ctrl+c
-e2e_clipboard_to "$e2e_tmp/clip"
+# The box's own copy gives its lines with LF.
 tr -d "\r" <"$fixtures/throwable_initial.txt" >"$e2e_tmp/expected"
-if tr -d "\r" <"$e2e_tmp/clip" | cmp -s "$e2e_tmp/expected" -; then pass "throwable definition copied from its result box"; else fail "throwable result differs"; od -c "$e2e_tmp/clip" | head >&2; fi
+if e2e_wait_clipboard "$e2e_tmp/expected"; then
+    pass "throwable definition copied from its result box"
+else
+    fail "throwable result differs"
+    od -c "$e2e_tmp/clipboard" | head >&2
+fi
 e2e_keys "$thrower" Escape
+e2e_wait_until 30 e2e_no_window "Varnick - 投掷型武器制作" || fail "throwable maker still open after Esc"
 e2e_keys "$menu" Escape
-expect_eq "exit status once both windows are closed" 0 "$(e2e_wait_exit "$e2e_program_pid")"
+e2e_wait_exit "$e2e_program_pid"
+expect_eq "exit status once both windows are closed" 0 "$e2e_status"
 
 finish

@@ -7,10 +7,6 @@ fixtures="$(cd "$(dirname "$0")" && pwd)/fixtures"
 : "${VARNICK_SKIN_LIBRARY:?}"
 e2e_start_x
 
-generate=(280 496)
-add=(840 496)
-name_box=(150 24)
-
 # Starts the program of a directory with a file-size limit (in KiB) from another working directory.
 launch_limited() {
     local dir=$1 limit=$2 elsewhere
@@ -32,22 +28,23 @@ window_of() {
 # left open.
 add_in() {
     local pid=$1 name=${2:-} menu gun
+    adding=$pid
     menu=$(window_of "$pid" "Varnick V1.4") || return 1
     e2e_keys "$menu" space  # the focus starts on the guns button
     gun=$(window_of "$pid" "Varnick - 枪械制作") || return 1
     if [[ -n $name ]]; then
-        e2e_click "$gun" "${name_box[@]}"
+        e2e_click "$gun" gun_maker 编辑框_名称
         e2e_keys "$gun" ctrl+a
         xdotool type --delay 80 "$name"
     fi
-    e2e_click "$gun" "${generate[@]}"
-    e2e_click "$gun" "${add[@]}"
+    e2e_click "$gun" gun_maker 按钮1
+    e2e_click "$gun" gun_maker 按钮3
 }
 
 # Waits for the message box that closes an addition and dismisses it. Which text it shows is checked where the
 # message is chosen (the core tests); here it matters that a box comes and what the file holds.
 expect_message() {
-    e2e_dismiss_message && pass "$1" || fail "$1: no message box"
+    e2e_dismiss_message "$adding" && pass "$1" || fail "$1: no message box"
 }
 
 weapons_dir() {
@@ -113,7 +110,8 @@ else
     launch_limited "$dir" 40
 fi
 e2e_dismiss_message && pass "full disk at first start shows the binding-failure box" || fail "no box on a full disk"
-expect_eq "exit status on a full disk" 255 "$(e2e_wait_exit "$e2e_program_pid")"
+e2e_wait_exit "$e2e_program_pid"
+expect_eq "exit status on a full disk" 255 "$e2e_status"
 expect_eq "no temporary file left on a full disk" "" "$(find "$dir" -name '*.tmp*')"
 # A read-only directory holding a cut-short library from an earlier start: it cannot be replaced, so start-up
 # ends the same way instead of loading it. Only where a read-only tmpfs can be mounted.
@@ -123,7 +121,8 @@ if [[ -n $mounted ]]; then
     mount -o remount,ro "$mounted"
     e2e_launch "$mounted"
     e2e_dismiss_message && pass "cut-short library in a read-only directory shows the binding-failure box" || fail "no box in a read-only directory"
-    expect_eq "exit status in a read-only directory" 255 "$(e2e_wait_exit "$e2e_program_pid")"
+    e2e_wait_exit "$e2e_program_pid"
+    expect_eq "exit status in a read-only directory" 255 "$e2e_status"
     expect_eq "cut-short library left as it was" 4096 "$(stat -c %s "$mounted/jedata.dll")"
     umount "$mounted"
 fi
@@ -146,7 +145,8 @@ for row in "fifo-library 255" "fifo-skin 0" "symlink-library 0" "short-library 0
     e2e_launch "$dir"
     if ((outcome == 255)); then
         e2e_dismiss_message && pass "$what: binding-failure box" || fail "$what: no box"
-        expect_eq "$what: exit status" 255 "$(e2e_wait_exit "$e2e_program_pid")"
+        e2e_wait_exit "$e2e_program_pid"
+        expect_eq "$what: exit status" 255 "$e2e_status"
     else
         window_of "$e2e_program_pid" "Varnick V1.4" >/dev/null && pass "$what: program starts" || fail "$what: no main menu"
         if cmp -s "$VARNICK_SKIN_LIBRARY" "$dir/jedata.dll" && [[ ! -L $dir/jedata.dll ]]; then

@@ -15,29 +15,20 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "skin/skin_engine.h"
 #include "skin/skin_format.h"
+#include "tests/test_files.h"
 #include "ui/app/library_loader.h"
 #include "ui/app/program_directory.h"
 #include "ui/app/skin.h"
 
 using namespace varnick;
+using test::readBytes;
+using test::writeBytes;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void writeBytes(const fs::path& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 std::string resourceBytes(const char* resource) {
     QFile file(QString::fromUtf8(resource));
@@ -80,7 +71,6 @@ private Q_SLOTS:
     // The library is released before the skin's style is replaced, as at the end of a program.
     void init() {
         ui::releaseLibraries();
-        qApp->setStyleSheet(QString());
         QApplication::setStyle(QStyleFactory::create(QStringLiteral("Windows")));
     }
     void cleanupTestCase() { ui::releaseLibraries(); }
@@ -102,9 +92,6 @@ private Q_SLOTS:
         QCOMPARE(readBytes(pathOf(dir) / "jedata.dll"), resourceBytes(ui::kCarriedSkinLibraryResource));
         QCOMPARE(readBytes(pathOf(dir) / u8"皮肤.she"), resourceBytes(ui::kCarriedSkinFileResource));
         const skin::Skin expected = carriedSkin();
-        // The look is drawn by the style: an application style sheet would slow down every window.
-        QVERIFY(expected.styleSheet.empty());
-        QCOMPARE(qApp->styleSheet(), QString());
         const auto* style = qobject_cast<QProxyStyle*>(qApp->style());
         QVERIFY(style != nullptr);
         QCOMPARE(style->baseStyle()->name(), QString::fromStdString(expected.styleName).toLower());
@@ -163,30 +150,27 @@ private Q_SLOTS:
         QImage image(80, 24, QImage::Format_ARGB32);
         image.fill(Qt::transparent);
         QPainter painter(&image);
-        if (control == u"button"_qs) {
-            QPushButton widget;
-            QStyleOptionButton option;
+        const auto prepare = [&](QStyleOption& option, QWidget& widget) {
             option.initFrom(&widget);
             option.state = QStyle::State(state);
             option.rect = image.rect();
             option.palette = palette;
+        };
+        if (control == u"button"_qs) {
+            QPushButton widget;
+            QStyleOptionButton option;
+            prepare(option, widget);
             style->drawControl(QStyle::CE_PushButton, &option, &painter, &widget);
         } else if (control == u"edit"_qs) {
             QLineEdit widget;
             QStyleOptionFrame option;
-            option.initFrom(&widget);
-            option.state = QStyle::State(state);
-            option.rect = image.rect();
-            option.palette = palette;
+            prepare(option, widget);
             option.lineWidth = style->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &widget);
             style->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, &widget);
         } else {
             QComboBox widget;
             QStyleOptionComboBox option;
-            option.initFrom(&widget);
-            option.state = QStyle::State(state);
-            option.rect = image.rect();
-            option.palette = palette;
+            prepare(option, widget);
             style->drawComplexControl(QStyle::CC_ComboBox, &option, &painter, &widget);
         }
         painter.end();
@@ -316,7 +300,6 @@ private Q_SLOTS:
         QFETCH(int, expected);
         QTemporaryDir dir;
         QVERIFY(ui::attachSkin(pathOf(dir)));
-        const QString sheet = qApp->styleSheet();
         const QStyle* style = qApp->style();
         const QColor window = QApplication::palette().color(QPalette::Window);
 
@@ -327,7 +310,6 @@ private Q_SLOTS:
         QVERIFY(attach != nullptr);
         QCOMPARE(attach(file.string().c_str(), ""), expected);
         QCOMPARE(attach(nullptr, ""), int(SKINH_ERROR_ARGUMENT));
-        QCOMPARE(qApp->styleSheet(), sheet);
         QCOMPARE(qApp->style(), style);
         QCOMPARE(QApplication::palette().color(QPalette::Window), window);
     }

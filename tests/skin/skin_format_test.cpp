@@ -13,19 +13,13 @@ Skin sampleSkin() {
     skin.palette = {{PaletteGroup::All, "Window", 0xEE, 0xF0, 0xF4, 0xFF},
                     {PaletteGroup::Disabled, "ButtonText", 0x9A, 0xA0, 0xA8, 0x80}};
     skin.look = {{"Border", "#b4bac6"}, {"ComboArrow", ":/varnick-skin/箭头.png"}, {"Empty", ""}};
-    skin.styleSheet = "QPushButton { border: 1px solid #b4bac6; } /* 按钮 */";
     skin.resources = std::string("qres\0\0\0\3", 8);
     return skin;
 }
 
 // Recomputes the checksum after a test has changed the body, so that the reader gets past it.
 std::string withFixedChecksum(std::string file) {
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (std::size_t i = 12; i < file.size(); ++i) {
-        crc ^= static_cast<unsigned char>(file[i]);
-        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    crc = ~crc;
+    const std::uint32_t crc = skinChecksum(std::string_view(file).substr(12));
     for (int i = 0; i < 4; ++i) file[8 + i] = static_cast<char>((crc >> (8 * i)) & 0xFF);
     return file;
 }
@@ -70,7 +64,7 @@ TEST(SkinFileTest, DamagedFilesAreRefused) {
         {"another magic", replaced(0, "MZ\x90"), ReadError::NotASkin},
         {"magic without header", ".SHE\x01", ReadError::Corrupt},
         {"version 2", replaced(4, std::string("\x02\x00", 2)), ReadError::UnsupportedVersion},
-        {"flipped style sheet byte", replaced(good.size() - 3, "X"), ReadError::Corrupt},
+        {"flipped resource byte", replaced(good.size() - 3, "X"), ReadError::Corrupt},
         {"truncated", good.substr(0, good.size() - 1), ReadError::Corrupt},
         {"trailing byte", withFixedChecksum(good + "x"), ReadError::Corrupt},
         {"one section more than present", withFixedChecksum(replaced(6, std::string(1, oneSectionMore))),
@@ -104,12 +98,11 @@ TEST(SkinFileTest, UnknownSectionsAreSkipped) {
     EXPECT_EQ(read.skin, sampleSkin());
 }
 
-TEST(SkinSourceTest, ParsesStylePaletteGroupsLookAndStyleSheetName) {
+TEST(SkinSourceTest, ParsesStylePaletteGroupsAndLook) {
     const SkinSource source = parseSkinSource(
         "; comment\r\n"
         "[Skin]\r\n"
         "Style = Fusion\r\n"
-        "StyleSheet = look.qss\r\n"
         "\r\n"
         "[Palette]\n"
         "  Window = #EEF0f4  \n"
@@ -120,9 +113,7 @@ TEST(SkinSourceTest, ParsesStylePaletteGroupsLookAndStyleSheetName) {
         "ComboArrow = :/varnick-skin/箭头.png\n"
         "Empty =\n");
     ASSERT_EQ(source.error, "");
-    EXPECT_EQ(source.styleSheetFile, "look.qss");
     Skin expected = sampleSkin();
-    expected.styleSheet.clear();
     expected.resources.clear();
     EXPECT_EQ(source.skin, expected);
 }
@@ -139,7 +130,7 @@ TEST(SkinSourceTest, MistakesNameTheirLine) {
         {"[Skin]\nStyle = Fusion\n[Palette]\nWindows = #ffffff\n", "line 4: unknown palette role Windows"},
         {"[Skin]\nStyle = Fusion\n[Palette]\nWindow = #fff\n", "line 4: colour must be #rrggbb or #rrggbbaa"},
         {"[Skin]\nStyle = Fusion\n[Palette]\nWindow = #ffffgg\n", "line 4: colour must be #rrggbb or #rrggbbaa"},
-        {"[Skin]\nStyleSheet = a.qss\n", "line 3: [Skin] names no Style"},
+        {"[Skin]\n", "line 2: [Skin] names no Style"},
         {"[Skin]\nStyle = Fusion\n[Look]\n = #ffffff\n", "line 4: look value without a name"},
     };
     for (const auto& testCase : cases) {

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "tests/ui/toolkit_test_support.h"
 #include "ui/toolkit/window.h"
 
 using namespace varnick::ui;
@@ -15,6 +16,8 @@ class ToolkitClipboardTest : public QObject {
 
 private Q_SLOTS:
     void initTestCase() { QVERIFY2(QGuiApplication::platformName() == u"xcb"_qs, "needs an X server (xvfb-run)"); }
+
+    void init() { testing::failOnToolkitWarnings(); }
 
     void otherProgramReadsTextWithCrLf_data() {
         QTest::addColumn<QByteArray>("text");

@@ -68,12 +68,10 @@ class ToolkitEditBoxTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() {
-        applyDefaultFont(*qApp);
-        QGuiApplication::setQuitOnLastWindowClosed(false);
-    }
+    void initTestCase() { prepareApplication(); }
 
     void init() {
+        failOnToolkitWarnings();
         QVERIFY(openWindow(kBoxes, nullptr, false));
         m_window = liveWindow(kBoxes);
         g_changes.clear();
@@ -89,51 +87,53 @@ private Q_SLOTS:
         QTest::addColumn<QTestEventList>("events");
         QTest::addColumn<QString>("expected");
 
-        QTest::newRow("integer: full stop dropped") << toQ(kInteger) << typing(u"1.5"_qs) << u"15"_qs;
-        QTest::newRow("integer: letters dropped") << toQ(kInteger) << typing(u"a1b2 c"_qs) << u"12"_qs;
-        QTest::newRow("integer: several minus signs kept") << toQ(kInteger) << typing(u"-1-2-"_qs) << u"-1-2-"_qs;
-        QTest::newRow("integer: Chinese dropped") << toQ(kInteger) << typing(u"一2"_qs) << u"2"_qs;
+        QTest::newRow("integer: full stop dropped") << toQString(kInteger) << typing(u"1.5"_qs) << u"15"_qs;
+        QTest::newRow("integer: letters dropped") << toQString(kInteger) << typing(u"a1b2 c"_qs) << u"12"_qs;
+        QTest::newRow("integer: several minus signs kept") << toQString(kInteger) << typing(u"-1-2-"_qs) << u"-1-2-"_qs;
+        QTest::newRow("integer: Chinese dropped") << toQString(kInteger) << typing(u"一2"_qs) << u"2"_qs;
         QTestEventList backspace = typing(u"123"_qs);
         backspace.addKeyClick(Qt::Key_Backspace);
-        QTest::newRow("integer: Backspace still works") << toQ(kInteger) << backspace << u"12"_qs;
-        QTest::newRow("normal: anything encodable") << toQ(kNormal) << typing(u"a.b 枪械-1"_qs) << u"a.b 枪械-1"_qs;
+        QTest::newRow("integer: Backspace still works") << toQString(kInteger) << backspace << u"12"_qs;
+        QTest::newRow("normal: anything encodable")
+            << toQString(kNormal) << typing(u"a.b 枪械-1"_qs) << u"a.b 枪械-1"_qs;
         QTest::newRow("normal: characters outside code page 936 dropped")
-            << toQ(kNormal) << typing(u"a\U0001F600b\u0E01c"_qs) << u"abc"_qs;
+            << toQString(kNormal) << typing(u"a\U0001F600b\u0E01c"_qs) << u"abc"_qs;
         QTest::newRow("limit: a two-byte character that would pass 4 bytes dropped")
-            << toQ(kLimited) << typing(u"abc中"_qs) << u"abc"_qs;
-        QTest::newRow("limit: stops at 4 bytes") << toQ(kLimited) << typing(u"ab中cd"_qs) << u"ab中"_qs;
-        QTest::newRow("limit: two Chinese characters") << toQ(kLimited) << typing(u"中文字"_qs) << u"中文"_qs;
+            << toQString(kLimited) << typing(u"abc中"_qs) << u"abc"_qs;
+        QTest::newRow("limit: stops at 4 bytes") << toQString(kLimited) << typing(u"ab中cd"_qs) << u"ab中"_qs;
+        QTest::newRow("limit: two Chinese characters") << toQString(kLimited) << typing(u"中文字"_qs) << u"中文"_qs;
         QTestEventList freed = typing(u"abcd"_qs);
         freed.addKeyClick(Qt::Key_Backspace);
         freed.append(new TypedText(u"e"_qs));
-        QTest::newRow("limit: deleting makes room again") << toQ(kLimited) << freed << u"abce"_qs;
-        QTest::newRow("read-only: typing refused") << toQ(kReadOnly) << typing(u"x"_qs) << u"原文"_qs;
+        QTest::newRow("limit: deleting makes room again") << toQString(kLimited) << freed << u"abce"_qs;
+        QTest::newRow("read-only: typing refused") << toQString(kReadOnly) << typing(u"x"_qs) << u"原文"_qs;
         QTestEventList lines = typing(u"a"_qs);
         lines.addKeyClick(Qt::Key_Return);
         lines.append(new TypedText(u"b"_qs));
-        QTest::newRow("multi-line: Enter inserts CR LF") << toQ(kMulti) << lines << u"a\r\nb"_qs;
-        QTest::newRow("single-line: Enter inserts nothing") << toQ(kNormal) << [] {
+        QTest::newRow("multi-line: Enter inserts CR LF") << toQString(kMulti) << lines << u"a\r\nb"_qs;
+        QTest::newRow("single-line: Enter inserts nothing") << toQString(kNormal) << [] {
             QTestEventList events = typing(u"a"_qs);
             events.addKeyClick(Qt::Key_Return);
             return events;
         }() << u"a"_qs;
         QTest::newRow("multi-line read-only: Enter inserts nothing")
-            << toQ(kMultiReadOnly) << keys({Qt::Key_Return}) << QString();
-        QTest::newRow("multi-line limit: a line break counts two bytes") << toQ(kMultiLimited) << lines << u"a\r\nb"_qs;
+            << toQString(kMultiReadOnly) << keys({Qt::Key_Return}) << QString();
+        QTest::newRow("multi-line limit: a line break counts two bytes")
+            << toQString(kMultiLimited) << lines << u"a\r\nb"_qs;
         QTestEventList full = typing(u"ab"_qs);
         full.addKeyClick(Qt::Key_Return);
         full.append(new TypedText(u"cd"_qs));
-        QTest::newRow("multi-line limit: stops at 5 bytes") << toQ(kMultiLimited) << full << u"ab\r\nc"_qs;
+        QTest::newRow("multi-line limit: stops at 5 bytes") << toQString(kMultiLimited) << full << u"ab\r\nc"_qs;
     }
 
     void typed() {
         QFETCH(QString, box);
         QFETCH(QTestEventList, events);
         QFETCH(QString, expected);
-        QWidget* widget = m_window->widget(box.toStdString());
+        QWidget* widget = controlWidget(*m_window, box.toStdString());
         widget->setFocus();
         events.simulate(widget);
-        QCOMPARE(toQ(m_window->text(box.toStdString())), expected);
+        QCOMPARE(toQString(m_window->text(box.toStdString())), expected);
     }
 
     void pasted_data() {
@@ -141,16 +141,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("clipboard");
         QTest::addColumn<QString>("expected");
 
-        QTest::newRow("integer: pasted text goes in unfiltered") << toQ(kInteger) << u"1.5"_qs << u"1.5"_qs;
-        QTest::newRow("integer: pasted letters too") << toQ(kInteger) << u"abc"_qs << u"abc"_qs;
-        QTest::newRow("limit: cut at 4 bytes") << toQ(kLimited) << u"abcdef"_qs << u"abcd"_qs;
-        QTest::newRow("limit: whole characters only") << toQ(kLimited) << u"a中文"_qs << u"a中"_qs;
+        QTest::newRow("integer: pasted text goes in unfiltered") << toQString(kInteger) << u"1.5"_qs << u"1.5"_qs;
+        QTest::newRow("integer: pasted letters too") << toQString(kInteger) << u"abc"_qs << u"abc"_qs;
+        QTest::newRow("limit: cut at 4 bytes") << toQString(kLimited) << u"abcdef"_qs << u"abcd"_qs;
+        QTest::newRow("limit: whole characters only") << toQString(kLimited) << u"a中文"_qs << u"a中"_qs;
         QTest::newRow("normal: characters outside code page 936 dropped")
-            << toQ(kNormal) << u"x\U0001F600y"_qs << u"xy"_qs;
-        QTest::newRow("read-only: paste refused") << toQ(kReadOnly) << u"x"_qs << u"原文"_qs;
-        QTest::newRow("multi-line: CR LF kept") << toQ(kMulti) << u"a\r\nb\r\n"_qs << u"a\r\nb\r\n"_qs;
-        QTest::newRow("multi-line: outside code page 936 dropped") << toQ(kMulti) << u"\U0001F600a"_qs << u"a"_qs;
-        QTest::newRow("multi-line limit: cut at 5 bytes") << toQ(kMultiLimited) << u"a\r\nbcd"_qs << u"a\r\nbc"_qs;
+            << toQString(kNormal) << u"x\U0001F600y"_qs << u"xy"_qs;
+        QTest::newRow("read-only: paste refused") << toQString(kReadOnly) << u"x"_qs << u"原文"_qs;
+        QTest::newRow("multi-line: CR LF kept") << toQString(kMulti) << u"a\r\nb\r\n"_qs << u"a\r\nb\r\n"_qs;
+        QTest::newRow("multi-line: outside code page 936 dropped") << toQString(kMulti) << u"\U0001F600a"_qs << u"a"_qs;
+        QTest::newRow("multi-line limit: cut at 5 bytes")
+            << toQString(kMultiLimited) << u"a\r\nbcd"_qs << u"a\r\nbc"_qs;
     }
 
     void pasted() {
@@ -158,14 +159,14 @@ private Q_SLOTS:
         QFETCH(QString, clipboard);
         QFETCH(QString, expected);
         QGuiApplication::clipboard()->setText(clipboard);
-        QWidget* widget = m_window->widget(box.toStdString());
+        QWidget* widget = controlWidget(*m_window, box.toStdString());
         widget->setFocus();
         QTest::keyClick(widget, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(toQ(m_window->text(box.toStdString())), expected);
+        QCOMPARE(toQString(m_window->text(box.toStdString())), expected);
     }
 
     void copyAndCutShortcutsWorkInIntegerBox() {
-        QWidget* widget = m_window->widget(kInteger);
+        QWidget* widget = controlWidget(*m_window, kInteger);
         widget->setFocus();
         typeText(widget, u"-42"_qs);
         QTest::keyClick(widget, Qt::Key_A, Qt::ControlModifier);
@@ -183,10 +184,10 @@ private Q_SLOTS:
 
     void setTextFiresEventZeroOnce_data() {
         QTest::addColumn<QString>("box");
-        QTest::newRow("single-line") << toQ(kNormal);
-        QTest::newRow("single-line read-only") << toQ(kReadOnly);
-        QTest::newRow("multi-line") << toQ(kMulti);
-        QTest::newRow("multi-line read-only") << toQ(kMultiReadOnly);
+        QTest::newRow("single-line") << toQString(kNormal);
+        QTest::newRow("single-line read-only") << toQString(kReadOnly);
+        QTest::newRow("multi-line") << toQString(kMulti);
+        QTest::newRow("multi-line read-only") << toQString(kMultiReadOnly);
     }
 
     void setTextFiresEventZeroOnce() {
@@ -202,7 +203,7 @@ private Q_SLOTS:
     }
 
     void typingFiresEventZeroPerChange() {
-        QWidget* widget = m_window->widget(kNormal);
+        QWidget* widget = controlWidget(*m_window, kNormal);
         widget->setFocus();
         typeText(widget, u"ab"_qs);
         QTest::keyClick(widget, Qt::Key_Backspace);
@@ -221,26 +222,26 @@ private Q_SLOTS:
     void multiLineTextRoundTripsByteForByte() {
         QFETCH(QString, text);
         m_window->setText(kMultiReadOnly, text.toStdString());
-        QCOMPARE(toQ(m_window->text(kMultiReadOnly)), text);
+        QCOMPARE(toQString(m_window->text(kMultiReadOnly)), text);
         m_window->addText(kMultiReadOnly, "\r\nend");
-        QCOMPARE(toQ(m_window->text(kMultiReadOnly)), text + u"\r\nend"_qs);
+        QCOMPARE(toQString(m_window->text(kMultiReadOnly)), text + u"\r\nend"_qs);
     }
 
     void addTextPutsCaretAtEnd() {
         m_window->setText(kNormal, "abc");
         m_window->addText(kNormal, "def");
-        QCOMPARE(qobject_cast<QLineEdit*>(m_window->widget(kNormal))->cursorPosition(), 6);
+        QCOMPARE(qobject_cast<QLineEdit*>(controlWidget(*m_window, kNormal))->cursorPosition(), 6);
         m_window->addText(kMulti, "x\r\ny");
-        auto* multi = qobject_cast<QPlainTextEdit*>(m_window->widget(kMulti));
+        auto* multi = qobject_cast<QPlainTextEdit*>(controlWidget(*m_window, kMulti));
         QCOMPARE(multi->textCursor().position(), multi->document()->characterCount() - 1);
     }
 
     void singleLineBoxIsNeverShorterThanItsFont() {
-        const QWidget* box = m_window->widget(kNormal);
+        const QWidget* box = controlWidget(*m_window, kNormal);
         const int height = std::max(16, box->fontMetrics().height() + 4);
         QCOMPARE(box->height(), height);
         QCOMPARE(box->y(), 8 - (height - 16) / 2);  // grown about the stored middle
-        QCOMPARE(m_window->widget(kMulti)->height(), 48);
+        QCOMPARE(controlWidget(*m_window, kMulti)->height(), 48);
     }
 
     void disabledBoxKeepsItsText() {

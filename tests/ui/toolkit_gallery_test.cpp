@@ -38,10 +38,9 @@ class ToolkitGalleryTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() {
-        applyDefaultFont(*qApp);
-        QGuiApplication::setQuitOnLastWindowClosed(false);
-    }
+    void initTestCase() { prepareApplication(); }
+
+    void init() { failOnToolkitWarnings(); }
 
     void everyControlKind() {
         QTemporaryDir directory;
@@ -87,18 +86,17 @@ private Q_SLOTS:
 
         // The controls reach 936 x 528, more than the stored frame leaves.
         QCOMPARE(top->size(), QSize(936, 532));
-        QCOMPARE(QFontInfo(window->widget("透明标签1")->font()).family(), u"Noto Sans CJK SC"_qs);
-        QCOMPARE(QFontInfo(window->widget("按钮1")->font()).family(), u"Noto Sans CJK SC"_qs);
-        QCOMPARE(QFontInfo(window->widget("按钮1")->font()).pixelSize(), 29);
-        QCOMPARE(QFontInfo(window->widget("按钮5")->font()).family(), u"Noto Serif CJK SC"_qs);
+        QCOMPARE(QFontInfo(controlWidget(*window, "透明标签1")->font()).family(), u"Noto Sans CJK SC"_qs);
+        QCOMPARE(QFontInfo(controlWidget(*window, "按钮1")->font()).family(), u"Noto Sans CJK SC"_qs);
+        QCOMPARE(QFontInfo(controlWidget(*window, "按钮1")->font()).pixelSize(), 29);
+        QCOMPARE(QFontInfo(controlWidget(*window, "按钮5")->font()).family(), u"Noto Serif CJK SC"_qs);
         for (const char* label : {"透明标签1", "透明标签2", "透明标签3", "透明标签15"}) {
-            QWidget* widget = window->widget(label);
-            QVERIFY2(widget->fontMetrics().horizontalAdvance(toQ(window->controlCaption(label))) <= widget->width(),
-                     label);
+            QWidget* widget = controlWidget(*window, label);
+            QVERIFY2(widget->fontMetrics().horizontalAdvance(toQString(window->text(label))) <= widget->width(), label);
         }
-        auto* check = qobject_cast<QCheckBox*>(window->widget("选择框1"));
+        auto* check = qobject_cast<QCheckBox*>(controlWidget(*window, "选择框1"));
         QVERIFY(check->sizeHint().width() <= check->width());
-        auto* generate = qobject_cast<QPushButton*>(window->widget("按钮1"));
+        auto* generate = qobject_cast<QPushButton*>(controlWidget(*window, "按钮1"));
         QVERIFY(generate->fontMetrics().horizontalAdvance(generate->text()) <= generate->width());
 
         const QString output = qEnvironmentVariable("VARNICK_GALLERY_PNG", u"toolkit_gallery.png"_qs);

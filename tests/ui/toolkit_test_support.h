@@ -3,31 +3,58 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QRegularExpression>
 #include <QString>
 #include <QTest>
 #include <QTestEventList>
 #include <string>
 #include <vector>
 
+#include "ui/toolkit/text.h"
 #include "ui/toolkit/window.h"
 
 namespace varnick::ui::testing {
 
-// Records every message instead of showing a modal box, for the life of the object.
+// Returns the widget of a control, found by its name, which is the widget's objectName; nullptr if there is none.
+inline QWidget* controlWidget(const Window& window, std::string_view name) {
+    return window.topLevel()->findChild<QWidget*>(toQString(name));
+}
+
+// Gives the application the program's default font and keeps it running when a test closes its last window.
+inline void prepareApplication() {
+    applyDefaultFont(*qApp);
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+}
+
+// Makes the running test fail on the toolkit's own warnings (a name no control carries, a picture that could not
+// be loaded, a control without its group box, a combo box given a text); call it from init().
+inline void failOnToolkitWarnings() {
+    for (const char* pattern :
+         {"^no control named ", "could not be loaded$", " has no group box ", "^a combo box has no text"}) {
+        QTest::failOnWarning(QRegularExpression(QString::fromLatin1(pattern)));
+    }
+}
+
+// Records every message's text and kind instead of showing a modal box, for the life of the object.
 class RecordingPresenter {
 public:
     RecordingPresenter() {
-        m_previous = setMessagePresenter([this](QWidget*, std::string_view text) { m_messages.emplace_back(text); });
+        m_previous = setMessagePresenter([this](QWidget*, const Message& message) {
+            m_messages.emplace_back(message.text);
+            m_kinds.push_back(message.kind);
+        });
     }
     ~RecordingPresenter() { setMessagePresenter(m_previous); }
     RecordingPresenter(const RecordingPresenter&) = delete;
     RecordingPresenter& operator=(const RecordingPresenter&) = delete;
 
     const std::vector<std::string>& messages() const { return m_messages; }
+    const std::vector<MessageKind>& kinds() const { return m_kinds; }
 
 private:
     MessagePresenter m_previous;
     std::vector<std::string> m_messages;
+    std::vector<MessageKind> m_kinds;
 };
 
 // Types a text into a widget as key presses, one per character, each carrying that character; unlike
@@ -70,10 +97,6 @@ inline void closeAll(std::initializer_list<const WindowDef*> definitions) {
         }
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-inline QString toQ(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 }  // namespace varnick::ui::testing

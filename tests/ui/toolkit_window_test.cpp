@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -145,13 +146,12 @@ class ToolkitWindowTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() {
-        applyDefaultFont(*qApp);
-        // The tests close windows one after the other; nothing here should end the application.
-        QGuiApplication::setQuitOnLastWindowClosed(false);
-    }
+    void initTestCase() { prepareApplication(); }
 
-    void init() { g_log = Log{}; }
+    void init() {
+        failOnToolkitWarnings();
+        g_log = Log{};
+    }
 
     void cleanup() {
         closeAll({&kTabWindow, &kEventWindow, &kGrowWindow, &kModalWindow, &kEmptyWindow});
@@ -235,7 +235,7 @@ private Q_SLOTS:
         QVERIFY(openWindow(kTabWindow, nullptr, false));
         Window* window = liveWindow(kTabWindow);
         QPointer<QWidget> top = window->topLevel();
-        QWidget* target = window->widget(control.toStdString());
+        QWidget* target = controlWidget(*window, control.toStdString());
         target->setFocus();
         QTest::keyClick(target, Qt::Key_Escape);
         QVERIFY(liveWindow(kTabWindow) == nullptr);
@@ -258,7 +258,7 @@ private Q_SLOTS:
     void openingAnOpenDefinitionKeepsItsWindow() {
         QVERIFY(openWindow(kEventWindow, nullptr, false));
         Window* first = liveWindow(kEventWindow);
-        typeText(first->widget("输入"), u"typed"_qs);
+        typeText(controlWidget(*first, "输入"), u"typed"_qs);
         first->setChecked("勾", true);
         QVERIFY(openWindow(kEventWindow, nullptr, false));
         QCOMPARE(liveWindow(kEventWindow), first);
@@ -269,7 +269,7 @@ private Q_SLOTS:
 
     void reopeningAfterCloseStartsFresh() {
         QVERIFY(openWindow(kEventWindow, nullptr, false));
-        typeText(liveWindow(kEventWindow)->widget("输入"), u"typed"_qs);
+        typeText(controlWidget(*liveWindow(kEventWindow), "输入"), u"typed"_qs);
         liveWindow(kEventWindow)->setChecked("勾", true);
         closeAll({&kEventWindow});
         QVERIFY(openWindow(kEventWindow, nullptr, false));
@@ -280,7 +280,7 @@ private Q_SLOTS:
 
     void checkBoxEventSeesNewState() {
         QVERIFY(openWindow(kEventWindow, nullptr, false));
-        QWidget* box = liveWindow(kEventWindow)->widget("勾");
+        QWidget* box = controlWidget(*liveWindow(kEventWindow), "勾");
         QTest::mouseClick(box, Qt::LeftButton);
         QTest::mouseClick(box, Qt::LeftButton);
         box->setFocus();
@@ -293,7 +293,7 @@ private Q_SLOTS:
         QVERIFY(openWindow(kEventWindow, nullptr, false));
         Window* window = liveWindow(kEventWindow);
         QVERIFY(QTest::qWaitForWindowExposed(window->topLevel()));
-        QWidget* label = window->widget("标签");
+        QWidget* label = controlWidget(*window, "标签");
         const QPoint inLabel(5, 6);
         QTest::mouseDClick(window->topLevel()->windowHandle(), Qt::LeftButton, Qt::ShiftModifier,
                            label->mapTo(window->topLevel(), inLabel));
@@ -309,7 +309,7 @@ private Q_SLOTS:
 
     void mouseKeyStateSumsModifiers() {
         QVERIFY(openWindow(kEventWindow, nullptr, false));
-        QWidget* label = liveWindow(kEventWindow)->widget("标签");
+        QWidget* label = controlWidget(*liveWindow(kEventWindow), "标签");
         QTest::mousePress(label, Qt::RightButton, Qt::ControlModifier | Qt::AltModifier, QPoint(3, 4));
         QCOMPARE(g_log.mouse.size(), std::size_t{1});
         QCOMPARE(g_log.mouse[0].index, kEventRightDown);
@@ -320,15 +320,15 @@ private Q_SLOTS:
         QVERIFY(openWindow(kEventWindow, nullptr, false));
         Window* window = liveWindow(kEventWindow);
         QVERIFY(QTest::qWaitForWindowActive(window->topLevel()));
-        QCOMPARE(QApplication::focusWidget(), window->widget("输入"));
-        window->widget("勾")->setFocus(Qt::MouseFocusReason);
-        window->widget("输入")->setFocus(Qt::TabFocusReason);
+        QCOMPARE(QApplication::focusWidget(), controlWidget(*window, "输入"));
+        controlWidget(*window, "勾")->setFocus(Qt::MouseFocusReason);
+        controlWidget(*window, "输入")->setFocus(Qt::TabFocusReason);
         QCOMPARE(g_log.focus, (std::vector<int>{kEventFocusIn, kEventFocusOut, kEventFocusIn}));
     }
 
     void refusedPressNeverClicks() {
         QVERIFY(openWindow(kEventWindow, nullptr, false));
-        QTest::mouseClick(liveWindow(kEventWindow)->widget("拒绝"), Qt::LeftButton);
+        QTest::mouseClick(controlWidget(*liveWindow(kEventWindow), "拒绝"), Qt::LeftButton);
         QCOMPARE(g_log.mouse.size(), std::size_t{1});
         QVERIFY(g_log.entries.empty());
     }
@@ -350,12 +350,12 @@ private Q_SLOTS:
         Window* window = liveWindow(kEventWindow);
         const std::string name = control.toStdString();
         QCOMPARE(window->comboIndex(name), index);
-        QCOMPARE(toQ(window->comboText(name)), text);
-        auto* combo = qobject_cast<QComboBox*>(window->widget(name));
+        QCOMPARE(toQString(window->text(name)), text);
+        auto* combo = qobject_cast<QComboBox*>(controlWidget(*window, name));
         QVERIFY(!combo->isEditable());
         combo->setFocus();
         QTest::keyClicks(combo, u"xyz"_qs);
-        QCOMPARE(toQ(window->comboText(name)), text);
+        QCOMPARE(toQString(window->text(name)), text);
     }
 
     void pictureButtonShowsNoCaption() {
@@ -372,12 +372,12 @@ private Q_SLOTS:
 
         QVERIFY(openWindow(definition, nullptr, false));
         Window* window = liveWindow(definition);
-        auto* button = qobject_cast<QPushButton*>(window->widget("图"));
+        auto* button = qobject_cast<QPushButton*>(controlWidget(*window, "图"));
         QCOMPARE(button->text(), QString());
         QCOMPARE(button->iconSize(), QSize(20, 10));
-        window->setControlCaption("图", "新标题");
+        window->setText("图", "新标题");
         QCOMPARE(button->text(), QString());
-        QCOMPARE(window->controlCaption("图"), std::string("新标题"));
+        QCOMPARE(window->text("图"), std::string("新标题"));
         const QImage shown = button->icon().pixmap(QSize(20, 10)).toImage();
         QCOMPARE(QColor(shown.pixel(0, 0)), button->palette().color(QPalette::Button));
         QCOMPARE(QColor(shown.pixel(5, 5)), QColor(200, 10, 10));
@@ -429,11 +429,11 @@ private Q_SLOTS:
     void controlsSitInTheirParents() {
         QVERIFY(openWindow(kTabWindow, nullptr, false));
         Window* window = liveWindow(kTabWindow);
-        QWidget* inGroup = window->widget("g1");
-        QCOMPARE(inGroup->parentWidget(), window->widget("组"));
+        QWidget* inGroup = controlWidget(*window, "g1");
+        QCOMPARE(inGroup->parentWidget(), controlWidget(*window, "组"));
         QCOMPARE(inGroup->pos(), QPoint(8, 20));
         QCOMPARE(inGroup->objectName(), u"g1"_qs);
-        QVERIFY(window->widget("没有") == nullptr);
+        QVERIFY(controlWidget(*window, "没有") == nullptr);
     }
 
     void stackingPutsTheFirstRecordOnTop() {
@@ -475,10 +475,10 @@ private Q_SLOTS:
         constexpr static WindowDef definition{.caption = "&", .width = 100, .height = 80, .controls = controls};
         QVERIFY(openWindow(definition, nullptr, false));
         Window* window = liveWindow(definition);
-        QCOMPARE(qobject_cast<QPushButton*>(window->widget("按钮"))->text(), u"A&&B"_qs);
-        QCOMPARE(window->controlCaption("按钮"), std::string("A&B"));
-        window->setControlCaption("标签", "E&F\r\nG");
-        QCOMPARE(window->controlCaption("标签"), std::string("E&F\r\nG"));
+        QCOMPARE(qobject_cast<QPushButton*>(controlWidget(*window, "按钮"))->text(), u"A&&B"_qs);
+        QCOMPARE(window->text("按钮"), std::string("A&B"));
+        window->setText("标签", "E&F\r\nG");
+        QCOMPARE(window->text("标签"), std::string("E&F\r\nG"));
         closeAll({&definition});
     }
 
@@ -511,9 +511,55 @@ private Q_SLOTS:
     void messagesGoThroughThePresenter() {
         RecordingPresenter recorder;
         QtDesktopServices services;
-        showMessage("一");
-        services.showMessage("二\r\n三");
+        showMessage({varnick::MessageKind::Success, "一"});
+        services.showMessage({varnick::MessageKind::Failure, "二\r\n三"});
         QCOMPARE(recorder.messages(), (std::vector<std::string>{"一", "二\r\n三"}));
+        QCOMPARE(recorder.kinds(), (std::vector{varnick::MessageKind::Success, varnick::MessageKind::Failure}));
+    }
+
+    // The real box, read while it waits for the user: the kind's icon, the text with plain line breaks, and one
+    // button "确定" that dismisses it.
+    void messageBoxShowsTheKindsIconAndOneChineseButton_data() {
+        QTest::addColumn<varnick::MessageKind>("kind");
+        QTest::addColumn<QMessageBox::Icon>("icon");
+        QTest::newRow("success: information") << varnick::MessageKind::Success << QMessageBox::Information;
+        QTest::newRow("refusal or failure: warning") << varnick::MessageKind::Failure << QMessageBox::Warning;
+    }
+    void messageBoxShowsTheKindsIconAndOneChineseButton() {
+        QFETCH(varnick::MessageKind, kind);
+        QFETCH(QMessageBox::Icon, icon);
+        const MessagePresenter recording = setMessagePresenter({});
+        QPointer<QMessageBox> seen;
+        QStringList buttons;
+        QString title;
+        QString text;
+        QMessageBox::Icon shownIcon = QMessageBox::NoIcon;
+        QTimer::singleShot(0, [&] {
+            seen = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (seen.isNull()) return;
+            for (QAbstractButton* button : seen->buttons()) buttons << button->text();
+            title = seen->windowTitle();
+            text = seen->text();
+            shownIcon = seen->icon();
+            seen->button(QMessageBox::Ok)->click();
+        });
+        showMessage({kind, "第一行\r\n第二行"});
+        setMessagePresenter(recording);
+        QVERIFY2(!buttons.isEmpty(), "no message box was shown");
+        QCOMPARE(title, u"Varnick"_qs);
+        QCOMPARE(text, u"第一行\n第二行"_qs);
+        QCOMPARE(shownIcon, icon);
+        QCOMPARE(buttons, QStringList{u"确定"_qs});
+    }
+
+    // A name the window does not hold is reported as the toolkit's warning, with an empty result.
+    void unknownControlNameWarns() {
+        QVERIFY(openWindow(kTabWindow, nullptr, false));
+        Window* window = liveWindow(kTabWindow);
+        QTest::ignoreMessage(QtWarningMsg, "no control named e9");
+        QCOMPARE(window->text("e9"), std::string());
+        QTest::ignoreMessage(QtWarningMsg, "no control named c9");
+        QVERIFY(!window->isChecked("c9"));
     }
 
 private:

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <memory>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -15,20 +16,126 @@
 #include "core/gun_definition.h"
 #include "core/messages.h"
 #include "core/throwable_definition.h"
+#include "tests/ui/toolkit_test_support.h"
 #include "ui/texts.h"
+#include "ui/toolkit/text.h"
 #include "ui/toolkit/window.h"
 #include "ui/windows/gun_maker.h"
 #include "ui/windows/main_menu.h"
 #include "ui/windows/throwable_maker.h"
-#include "tests/ui/toolkit_test_support.h"
 
 using namespace varnick;
 using namespace varnick::ui;
+using varnick::ui::testing::controlWidget;
 
 namespace {
 
-QString q(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+// Checks a maker's field list against its window: each control exists once, is of a kind that can fill its field
+// (a text from an edit box or combo box, a flag from a check box), and no field is filled twice.
+template <typename Record>
+void checkFieldList(const WindowDef& definition, std::span<const FieldBinding<Record>> fields) {
+    std::set<std::string_view> controls;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const FieldBinding<Record>& field = fields[i];
+        const std::string name(field.control);
+        QVERIFY2(controls.insert(field.control).second, name.c_str());
+        const ControlDef* control = nullptr;
+        for (const ControlDef& candidate : definition.controls) {
+            if (candidate.name == field.control) control = &candidate;
+        }
+        QVERIFY2(control != nullptr, ("no control named " + name).c_str());
+        QVERIFY2((field.text != nullptr) != (field.flag != nullptr), name.c_str());
+        if (field.flag != nullptr) {
+            QVERIFY2(control->kind == ControlKind::CheckBox, (name + " cannot fill a flag").c_str());
+        } else {
+            QVERIFY2(control->kind == ControlKind::EditBox || control->kind == ControlKind::ComboBox,
+                     (name + " cannot fill a text").c_str());
+            QVERIFY2(control->inputMode != InputMode::ReadOnly, (name + " is read-only").c_str());
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            const bool same = field.text != nullptr ? field.text == fields[j].text : field.flag == fields[j].flag;
+            QVERIFY2(!same, (name + " fills the same field as " + std::string(fields[j].control)).c_str());
+        }
+    }
+}
 
+// What a person enters into one control: an edit box's text, or the item chosen in a combo box.
+struct Entry {
+    std::string_view control;
+    std::string_view value;
+};
+
+void enter(Window& window, const Entry& entry) {
+    if (auto* combo = qobject_cast<QComboBox*>(controlWidget(window, entry.control))) {
+        const int index = combo->findText(toQString(entry.value));
+        QVERIFY2(index >= 0, std::string(entry.value).c_str());
+        combo->setCurrentIndex(index);
+    } else {
+        window.setText(entry.control, entry.value);
+    }
+}
+
+// Compares every field the list names between the record read from the window and the one expected.
+template <typename Record>
+void compareFields(const Record& read, const Record& expected, std::span<const FieldBinding<Record>> fields) {
+    for (const FieldBinding<Record>& field : fields) {
+        const std::string name(field.control);
+        if (field.flag != nullptr) {
+            QVERIFY2(read.*field.flag == expected.*field.flag, name.c_str());
+        } else {
+            QVERIFY2(read.*field.text == expected.*field.text,
+                     (name + ": read [" + read.*field.text + "], expected [" + expected.*field.text + "]").c_str());
+        }
+    }
+}
+
+// Each text names the field it must reach, so that two controls read in each other's place show up.
+constexpr Entry kGunEntries[] = {
+    {"编辑框_名称", "名称"},  {"编辑框_手持名称", "手持名称"}, {"编辑框_枪械ID", "101"},   {"编辑框_介绍", "介绍"},
+    {"编辑框_后坐力", "102"}, {"编辑框_射出数量", "103"},      {"组合框1", "egg"},         {"编辑框_威力", "104"},
+    {"编辑框_射程", "105"},   {"编辑框_子弹精准", "106"},      {"编辑框4", "广播"},        {"编辑框5", "107"},
+    {"编辑框_子弹ID", "108"}, {"编辑框_子弹数量", "109"},      {"编辑框_换弹时间", "110"},
+};
+
+GunValues gunEntered() {
+    return {.name = "名称",
+            .heldName = "手持名称",
+            .itemType = "101",
+            .lore = "介绍",
+            .recoilAmount = "102",
+            .projectileAmount = "103",
+            .projectileType = "egg",
+            .projectileDamage = "104",
+            .projectileSpeed = "105",
+            .bulletSpread = "106",
+            .deathMessage = "广播",
+            .zoomAmount = "107",
+            .ammoItemId = "108",
+            .reloadAmount = "109",
+            .reloadDuration = "110"};
+}
+
+constexpr Entry kThrowableEntries[] = {
+    {"编辑框_名称", "名称"},        {"编辑框_手持名称", "手持名称"}, {"编辑框_物品ID", "物品"},
+    {"编辑框_武器介绍", "介绍"},    {"编辑框_爆炸威力", "201"},      {"编辑框_爆炸范围", "202"},
+    {"编辑框_爆炸延迟", "203"},     {"编辑框_发出去的数量", "204"},  {"编辑框_发出去的东西ID", "205"},
+    {"编辑框_炸弹投掷力度", "206"}, {"编辑框_音效", "207"},          {"编辑框_杀人信息", "杀人信息"},
+};
+
+ThrowableValues throwableEntered() {
+    return {.name = "名称",
+            .heldName = "手持名称",
+            .itemType = "物品",
+            .lore = "介绍",
+            .explosionPower = "201",
+            .explosionRadius = "202",
+            .explosionDelay = "203",
+            .projectileAmount = "204",
+            .projectileSubtype = "205",
+            .projectileSpeed = "206",
+            .shootSound = "207",
+            .deathMessage = "杀人信息"};
+}
 
 }  // namespace
 
@@ -51,12 +158,14 @@ private:
 
     template <typename W>
     W* control(Window& window, std::string_view name) {
-        auto* widget = qobject_cast<W*>(window.widget(name));
+        auto* widget = qobject_cast<W*>(controlWidget(window, name));
         if (widget == nullptr) qFatal("no control %s", std::string(name).c_str());
         return widget;
     }
 
-    void click(Window& window, std::string_view name) { QTest::mouseClick(window.widget(name), Qt::LeftButton); }
+    void click(Window& window, std::string_view name) {
+        QTest::mouseClick(controlWidget(window, name), Qt::LeftButton);
+    }
 
     QString focusName() const {
         QWidget* focus = QApplication::focusWidget();
@@ -73,7 +182,10 @@ private:
     }
 
 private Q_SLOTS:
-    void init() { m_presenter = std::make_unique<testing::RecordingPresenter>(); }
+    void init() {
+        testing::failOnToolkitWarnings();
+        m_presenter = std::make_unique<testing::RecordingPresenter>();
+    }
 
     void cleanup() {
         testing::closeAll({&mainMenuWindow(), &gunMakerWindow(), &throwableMakerWindow()});
@@ -104,15 +216,65 @@ private Q_SLOTS:
         }
     }
 
+    // Every control a maker reads into its record exists once, fits its field, and fills a field of its own.
+    void fieldListsFitTheirWindows() {
+        checkFieldList(gunMakerWindow(), gunMakerFields());
+        if (QTest::currentTestFailed()) return;
+        checkFieldList(throwableMakerWindow(), throwableMakerFields());
+    }
+
+    // A distinct value in every field and one option ticked at a time: the record read back and the generated
+    // definition hold each value in its own field.
+    void gunFormFillsItsRecord_data() {
+        QTest::addColumn<QString>("ticked");
+        QTest::addColumn<bool>("dualWield");
+        QTest::addColumn<bool>("scope");
+        QTest::addColumn<bool>("ammunition");
+        QTest::newRow("no option") << QString() << false << false << false;
+        QTest::newRow("dual wielding") << u"选择框_双枪"_qs << true << false << false;
+        QTest::newRow("scope") << u"选择框2"_qs << false << true << false;
+        QTest::newRow("ammunition") << u"选择框1"_qs << false << false << true;
+    }
+    void gunFormFillsItsRecord() {
+        QFETCH(QString, ticked);
+        QFETCH(bool, dualWield);
+        QFETCH(bool, scope);
+        QFETCH(bool, ammunition);
+        Window& gun = open(gunMakerWindow());
+        for (const Entry& entry : kGunEntries) enter(gun, entry);
+        if (!ticked.isEmpty()) click(gun, ticked.toStdString());
+        GunValues expected = gunEntered();
+        expected.dualWield = dualWield;
+        expected.scopeEnabled = scope;
+        expected.ammoEnabled = ammunition;
+
+        compareFields(readRecord(gun, gunMakerFields()), expected, gunMakerFields());
+        if (QTest::currentTestFailed()) return;
+        click(gun, "按钮1");
+        QCOMPARE(gun.text("编辑框_结果"), buildGunDefinition(expected));
+    }
+
+    void throwableFormFillsItsRecord() {
+        Window& thrower = open(throwableMakerWindow());
+        for (const Entry& entry : kThrowableEntries) enter(thrower, entry);
+        const ThrowableValues expected = throwableEntered();
+
+        compareFields(readRecord(thrower, throwableMakerFields()), expected, throwableMakerFields());
+        if (QTest::currentTestFailed()) return;
+        click(thrower, "按钮1");
+        QCOMPARE(thrower.text("编辑框_结果"), buildThrowableDefinition(expected));
+    }
+
     void mainMenuCaptionAndNotice() {
         Window& menu = open(mainMenuWindow());
         QCOMPARE(menu.topLevel()->windowTitle(), QStringLiteral("Varnick V1.4"));
 
-        QTest::mousePress(menu.widget("透明标签1"), Qt::LeftButton, {}, QPoint(30, 30));
-        QCOMPARE(QGuiApplication::clipboard()->text(), q(texts::kContactAddress));
+        QTest::mousePress(controlWidget(menu, "透明标签1"), Qt::LeftButton, {}, QPoint(30, 30));
+        QCOMPARE(QGuiApplication::clipboard()->text(), toQString(texts::kContactAddress));
         QCOMPARE(messages(), std::vector<std::string>{"已复制!"});
-        QTest::mouseRelease(menu.widget("透明标签1"), Qt::LeftButton, {}, QPoint(30, 30));
-        QTest::mouseClick(menu.widget("透明标签1"), Qt::RightButton, {}, QPoint(30, 30));
+        QCOMPARE(m_presenter->kinds(), std::vector<MessageKind>{MessageKind::Success});
+        QTest::mouseRelease(controlWidget(menu, "透明标签1"), Qt::LeftButton, {}, QPoint(30, 30));
+        QTest::mouseClick(controlWidget(menu, "透明标签1"), Qt::RightButton, {}, QPoint(30, 30));
         QCOMPARE(messages().size(), std::size_t{1});
     }
 
@@ -121,10 +283,10 @@ private Q_SLOTS:
         QVERIFY(bytes.has_value());
         QVERIFY(*bytes <= 194);
         Window& menu = open(mainMenuWindow());
-        QWidget* label = menu.widget("透明标签1");
+        QWidget* label = controlWidget(menu, "透明标签1");
         const QRect needed = QFontMetrics(label->font())
                                  .boundingRect(QRect(0, 0, label->width(), 1000), Qt::TextWordWrap,
-                                               q(texts::kSponsorNotice).replace(u"\r\n"_qs, u"\n"_qs));
+                                               toQString(texts::kSponsorNotice).replace(u"\r\n"_qs, u"\n"_qs));
         QVERIFY2(needed.height() <= label->height(), qPrintable(QString::number(needed.height())));
     }
 
@@ -200,7 +362,7 @@ private Q_SLOTS:
         QStringList items;
         for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
         QCOMPARE(items, (QStringList{u"arrow"_qs, u"snowball"_qs, u"fireball"_qs, u"egg"_qs}));
-        QCOMPARE(gun.comboText("组合框1"), std::string("snowball"));
+        QCOMPARE(gun.text("组合框1"), std::string("snowball"));
         QVERIFY(!combo->isEditable());
     }
 
@@ -209,18 +371,19 @@ private Q_SLOTS:
         click(gun, "按钮2");
         click(gun, "按钮3");
         click(gun, "按钮4");
-        QCOMPARE(messages(), (std::vector<std::string>{std::string(messages::kCopyNothingGenerated),
-                                                       std::string(messages::kAddNothingGenerated), "未完成"}));
+        QCOMPARE(messages(), (std::vector<std::string>{std::string(messages::kCopyNothingGenerated.text),
+                                                       std::string(messages::kAddNothingGenerated.text), "未完成"}));
+        QCOMPARE(m_presenter->kinds(), std::vector<MessageKind>(3, MessageKind::Failure));
     }
 
     void gunFocusOrder_data() {
         QTest::addColumn<QStringList>("checks");
         QTest::addColumn<QStringList>("order");
-        const QStringList base{u"编辑框_结果"_qs, u"按钮2"_qs, u"按钮3"_qs, u"编辑框_名称"_qs, u"编辑框_手持名称"_qs,
-                               u"编辑框_介绍"_qs, u"选择框1"_qs, u"编辑框_射程"_qs, u"编辑框_威力"_qs, u"编辑框_枪械ID"_qs,
-                               u"按钮1"_qs, u"编辑框4"_qs, u"选择框2"_qs, u"组合框1"_qs, u"编辑框_射出数量"_qs,
-                               u"选择框_双枪"_qs, u"编辑框_后坐力"_qs, u"编辑框_子弹精准"_qs, u"按钮4"_qs,
-                               u"选择框_双枪1"_qs};
+        const QStringList base{u"编辑框_结果"_qs,     u"按钮2"_qs,           u"按钮3"_qs,           u"编辑框_名称"_qs,
+                               u"编辑框_手持名称"_qs, u"编辑框_介绍"_qs,     u"选择框1"_qs,         u"编辑框_射程"_qs,
+                               u"编辑框_威力"_qs,     u"编辑框_枪械ID"_qs,   u"按钮1"_qs,           u"编辑框4"_qs,
+                               u"选择框2"_qs,         u"组合框1"_qs,         u"编辑框_射出数量"_qs, u"选择框_双枪"_qs,
+                               u"编辑框_后坐力"_qs,   u"编辑框_子弹精准"_qs, u"按钮4"_qs,           u"选择框_双枪1"_qs};
         QTest::newRow("as opened, wrapping round") << QStringList{} << (base + QStringList{base.first()});
         QStringList ammo = base;
         ammo.insert(ammo.indexOf(u"编辑框_射程"_qs), u"编辑框_子弹数量"_qs);
@@ -236,7 +399,7 @@ private Q_SLOTS:
         QFETCH(QStringList, order);
         Window& gun = open(gunMakerWindow());
         for (const QString& box : checks) click(gun, box.toStdString());
-        gun.widget("编辑框_结果")->setFocus();
+        controlWidget(gun, "编辑框_结果")->setFocus();
         QCOMPARE(tabWalk(int(order.size())), order);
     }
 
@@ -249,7 +412,7 @@ private Q_SLOTS:
         Window& gun = open(gunMakerWindow());
         gun.setText("编辑框_名称", "AK47");
         click(gun, "选择框1");
-        QTest::keyClick(gun.widget("编辑框_名称"), Qt::Key_Escape);
+        QTest::keyClick(controlWidget(gun, "编辑框_名称"), Qt::Key_Escape);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(liveWindow(gunMakerWindow()) == nullptr);
         Window& again = open(gunMakerWindow());
@@ -268,10 +431,21 @@ private Q_SLOTS:
 
     void throwableTabOrder() {
         open(throwableMakerWindow());
-        const QStringList order{u"编辑框_名称"_qs, u"编辑框_手持名称"_qs, u"编辑框_武器介绍"_qs, u"编辑框_结果"_qs,
-                                u"编辑框_爆炸威力"_qs, u"编辑框_爆炸范围"_qs, u"按钮1"_qs, u"编辑框_物品ID"_qs,
-                                u"编辑框_爆炸延迟"_qs, u"编辑框_发出去的数量"_qs, u"编辑框_发出去的东西ID"_qs,
-                                u"编辑框_炸弹投掷力度"_qs, u"编辑框_音效"_qs, u"编辑框_杀人信息"_qs, u"编辑框_名称"_qs};
+        const QStringList order{u"编辑框_名称"_qs,
+                                u"编辑框_手持名称"_qs,
+                                u"编辑框_武器介绍"_qs,
+                                u"编辑框_结果"_qs,
+                                u"编辑框_爆炸威力"_qs,
+                                u"编辑框_爆炸范围"_qs,
+                                u"按钮1"_qs,
+                                u"编辑框_物品ID"_qs,
+                                u"编辑框_爆炸延迟"_qs,
+                                u"编辑框_发出去的数量"_qs,
+                                u"编辑框_发出去的东西ID"_qs,
+                                u"编辑框_炸弹投掷力度"_qs,
+                                u"编辑框_音效"_qs,
+                                u"编辑框_杀人信息"_qs,
+                                u"编辑框_名称"_qs};
         QCOMPARE(tabWalk(int(order.size())), order);
     }
 

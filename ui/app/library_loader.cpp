@@ -14,6 +14,15 @@
 namespace varnick::ui {
 namespace {
 
+// The system hands out a function's address as a data pointer; copying the bits is the portable conversion.
+template <typename Address>
+LibraryFunction asFunction(Address address) {
+    LibraryFunction function = nullptr;
+    static_assert(sizeof(function) == sizeof(address));
+    std::memcpy(&function, &address, sizeof(function));
+    return function;
+}
+
 #if defined(_WIN32)
 using LibraryHandle = HMODULE;
 
@@ -26,11 +35,7 @@ LibraryHandle openLibrary(const std::filesystem::path& path) {
 }
 
 LibraryFunction findFunction(LibraryHandle library, const std::string& name) {
-    const FARPROC address = GetProcAddress(library, name.c_str());
-    LibraryFunction function = nullptr;
-    static_assert(sizeof(function) == sizeof(address));
-    std::memcpy(&function, &address, sizeof(function));
-    return function;
+    return asFunction(GetProcAddress(library, name.c_str()));
 }
 
 void closeLibrary(LibraryHandle library) {
@@ -44,12 +49,7 @@ LibraryHandle openLibrary(const std::filesystem::path& path) {
 }
 
 LibraryFunction findFunction(LibraryHandle library, const std::string& name) {
-    void* const address = dlsym(library, name.c_str());
-    // dlsym hands out function addresses as object pointers; copying the bits is the portable conversion.
-    LibraryFunction function = nullptr;
-    static_assert(sizeof(function) == sizeof(address));
-    std::memcpy(&function, &address, sizeof(function));
-    return function;
+    return asFunction(dlsym(library, name.c_str()));
 }
 
 void closeLibrary(LibraryHandle library) {

@@ -34,7 +34,10 @@ private:
 
 int runWindows(QApplication& application) {
     const std::filesystem::path directory = programDirectory();
-    setCurrentDirectory(directory);
+    if (!setCurrentDirectory(directory)) {
+        showMessage(texts::kCurrentDirectoryFailed);
+        return -1;
+    }
 
     std::string programText;  // program-wide text: empty for the whole run, released at shutdown
     ShutdownHooks hooks;

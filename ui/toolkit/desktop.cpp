@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QString>
 #include <utility>
 
@@ -12,10 +13,13 @@
 namespace varnick::ui {
 namespace {
 
-void presentInMessageBox(QWidget* owner, std::string_view text) {
-    QString shown = toQString(text);
+void presentInMessageBox(QWidget* owner, const Message& message) {
+    QString shown = toQString(message.text);
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QMessageBox box(QMessageBox::NoIcon, toQString(texts::kProgramName), shown, QMessageBox::Ok, owner);
+    const QMessageBox::Icon icon =
+        message.kind == MessageKind::Success ? QMessageBox::Information : QMessageBox::Warning;
+    QMessageBox box(icon, toQString(texts::kProgramName), shown, QMessageBox::Ok, owner);
+    box.button(QMessageBox::Ok)->setText(toQString(texts::kOk));
     box.exec();
 }
 
@@ -34,10 +38,10 @@ MessagePresenter setMessagePresenter(MessagePresenter presenter) {
     return previous;
 }
 
-void showMessage(std::string_view text) {
+void showMessage(const Message& message) {
     // A copy, so that a presenter which replaces itself while it runs stays alive until it returns.
     const MessagePresenter presenter = currentPresenter();
-    presenter(QApplication::activeWindow(), text);
+    presenter(QApplication::activeWindow(), message);
 }
 
 bool setClipboardText(std::string_view text) {
@@ -50,8 +54,8 @@ bool setClipboardText(std::string_view text) {
     return clipboard->text(QClipboard::Clipboard) == wanted;
 }
 
-void QtDesktopServices::showMessage(std::string_view text) {
-    ui::showMessage(text);
+void QtDesktopServices::showMessage(const Message& message) {
+    ui::showMessage(message);
 }
 
 bool QtDesktopServices::setClipboardText(std::string_view text) {

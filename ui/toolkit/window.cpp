@@ -199,14 +199,6 @@ protected:
 
     bool focusNextPrevChild(bool next) override { return m_window->moveFocus(next); }
 
-    void keyPressEvent(QKeyEvent* event) override {
-        if (event->key() == Qt::Key_Escape) {
-            close();
-            return;
-        }
-        QWidget::keyPressEvent(event);
-    }
-
 private:
     std::unique_ptr<Window> m_window;
 };
@@ -458,10 +450,22 @@ std::string Window::text(std::string_view control) const {
         missing(control);
         return {};
     }
-    if (found->definition->kind == ControlKind::ComboBox) {
-        return comboText(control);
+    QWidget* widget = found->widget;
+    switch (found->definition->kind) {
+        case ControlKind::EditBox:
+            return toStdString(dynamic_cast<EditBoxAccess*>(widget)->boxText());
+        case ControlKind::GroupBox:
+            return toStdString(static_cast<CaptionGroupBox*>(widget)->caption());
+        case ControlKind::Button:
+            return toStdString(static_cast<CaptionButton*>(widget)->caption());
+        case ControlKind::CheckBox:
+            return toStdString(static_cast<CaptionCheckBox*>(widget)->caption());
+        case ControlKind::ComboBox:
+            return toStdString(static_cast<QComboBox*>(widget)->currentText());
+        case ControlKind::TransLabel:
+            return toStdString(static_cast<TransLabel*>(widget)->caption());
     }
-    return controlCaption(control);
+    return {};
 }
 
 void Window::setText(std::string_view control, std::string_view text) {
@@ -470,16 +474,32 @@ void Window::setText(std::string_view control, std::string_view text) {
         missing(control);
         return;
     }
-    auto* box = dynamic_cast<EditBoxAccess*>(found->widget);
-    if (box == nullptr) {
-        setControlCaption(control, text);
-        return;
+    QWidget* widget = found->widget;
+    switch (found->definition->kind) {
+        case ControlKind::EditBox: {
+            {
+                const QSignalBlocker quiet(widget);
+                dynamic_cast<EditBoxAccess*>(widget)->setBoxText(toQString(text));
+            }
+            fire(found->definition->name, Event{});
+            break;
+        }
+        case ControlKind::GroupBox:
+            static_cast<CaptionGroupBox*>(widget)->setCaption(toQString(text));
+            break;
+        case ControlKind::Button:
+            static_cast<CaptionButton*>(widget)->setCaption(toQString(text));
+            break;
+        case ControlKind::CheckBox:
+            static_cast<CaptionCheckBox*>(widget)->setCaption(toQString(text));
+            break;
+        case ControlKind::ComboBox:
+            qWarning("a combo box has no text of its own to set");
+            break;
+        case ControlKind::TransLabel:
+            static_cast<TransLabel*>(widget)->setCaption(toQString(text));
+            break;
     }
-    {
-        const QSignalBlocker quiet(found->widget);
-        box->setBoxText(toQString(text));
-    }
-    fire(found->definition->name, Event{});
 }
 
 void Window::addText(std::string_view control, std::string_view text) {
@@ -509,12 +529,6 @@ void Window::setChecked(std::string_view control, bool checked) {
     } else {
         missing(control);
     }
-}
-
-std::string Window::comboText(std::string_view control) const {
-    const Control* found = find(control);
-    auto* combo = found != nullptr ? dynamic_cast<QComboBox*>(found->widget) : nullptr;
-    return combo != nullptr ? toStdString(combo->currentText()) : (missing(control), std::string());
 }
 
 int Window::comboIndex(std::string_view control) const {
@@ -549,60 +563,6 @@ void Window::setVisible(std::string_view control, bool visible) {
     }
 }
 
-std::string Window::controlCaption(std::string_view control) const {
-    const Control* found = find(control);
-    if (found == nullptr) {
-        missing(control);
-        return {};
-    }
-    QWidget* widget = found->widget;
-    switch (found->definition->kind) {
-        case ControlKind::EditBox:
-            return toStdString(dynamic_cast<EditBoxAccess*>(widget)->boxText());
-        case ControlKind::GroupBox:
-            return toStdString(static_cast<CaptionGroupBox*>(widget)->caption());
-        case ControlKind::Button:
-            return toStdString(static_cast<CaptionButton*>(widget)->caption());
-        case ControlKind::CheckBox:
-            return toStdString(static_cast<CaptionCheckBox*>(widget)->caption());
-        case ControlKind::ComboBox:
-            return toStdString(static_cast<QComboBox*>(widget)->currentText());
-        case ControlKind::TransLabel:
-            return toStdString(static_cast<TransLabel*>(widget)->caption());
-    }
-    return {};
-}
-
-void Window::setControlCaption(std::string_view control, std::string_view caption) {
-    const Control* found = find(control);
-    if (found == nullptr) {
-        missing(control);
-        return;
-    }
-    QWidget* widget = found->widget;
-    const QString text = toQString(caption);
-    switch (found->definition->kind) {
-        case ControlKind::EditBox:
-            setText(control, caption);
-            break;
-        case ControlKind::GroupBox:
-            static_cast<CaptionGroupBox*>(widget)->setCaption(text);
-            break;
-        case ControlKind::Button:
-            static_cast<CaptionButton*>(widget)->setCaption(text);
-            break;
-        case ControlKind::CheckBox:
-            static_cast<CaptionCheckBox*>(widget)->setCaption(text);
-            break;
-        case ControlKind::ComboBox:
-            qWarning("a combo box has no caption of its own");
-            break;
-        case ControlKind::TransLabel:
-            static_cast<TransLabel*>(widget)->setCaption(text);
-            break;
-    }
-}
-
 void Window::close() {
     if (m_open && m_top) {
         m_top->close();
@@ -611,11 +571,6 @@ void Window::close() {
 
 bool Window::isOpen() const {
     return m_open && !m_top.isNull();
-}
-
-QWidget* Window::widget(std::string_view control) const {
-    const Control* found = find(control);
-    return found != nullptr ? found->widget : nullptr;
 }
 
 QWidget* Window::topLevel() const {

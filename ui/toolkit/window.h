@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,11 +39,12 @@ public:
     // Sets the title-bar text at once.
     void setCaption(std::string_view caption);
 
-    // Returns an edit box's whole text, CR LF between the lines of a multi-line box; for a combo box its
-    // current text, for the other kinds their caption.
+    // Returns a control's text: an edit box's whole text (CR LF between the lines of a multi-line box), a combo
+    // box's current item (empty when none is current), the caption of the other kinds.
     std::string text(std::string_view control) const;
 
-    // Replaces an edit box's whole text, read-only or not, and fires its event 0 once.
+    // Replaces an edit box's whole text, read-only or not, and fires its event 0 once; on a button, check box,
+    // group box or transparent label, replaces the caption. A combo box has no text of its own to set.
     void setText(std::string_view control, std::string_view text);
 
     // Appends a text to an edit box, moves the caret behind it, scrolls it into view and fires event 0 once.
@@ -53,9 +55,6 @@ public:
 
     // Checks or clears a check box without firing its event 0.
     void setChecked(std::string_view control, bool checked);
-
-    // Returns the text of a combo box's current item, or an empty text when none is current.
-    std::string comboText(std::string_view control) const;
 
     // Returns the index of a combo box's current item from 0, or -1 when none is current.
     int comboIndex(std::string_view control) const;
@@ -72,20 +71,11 @@ public:
     // Shows or hides a control; a hidden one leaves the Tab order.
     void setVisible(std::string_view control, bool visible);
 
-    // Returns the caption of a button, check box, group box or transparent label, or an edit box's text.
-    std::string controlCaption(std::string_view control) const;
-
-    // Sets the caption of a button, check box, group box or transparent label; on an edit box, as setText.
-    void setControlCaption(std::string_view control, std::string_view caption);
-
     // Closes the window without asking; it and its controls are destroyed once the current event is done.
     void close();
 
     // Returns whether the window is still open, that is, neither closed nor being destroyed.
     bool isOpen() const;
-
-    // Returns the widget of a control (its objectName is the control's name), or nullptr if there is none.
-    QWidget* widget(std::string_view control) const;
 
     // Returns the window's top-level widget.
     QWidget* topLevel() const;
@@ -131,5 +121,20 @@ bool openWindow(const WindowDef& definition, Window* owner, bool modal);
 
 // Returns the open window of a definition, or nullptr when there is none.
 Window* liveWindow(const WindowDef& definition);
+
+// Returns a record whose fields are read from the window's controls through a field list; fields the list does
+// not name keep their defaults.
+template <typename Record>
+Record readRecord(const Window& window, std::span<const FieldBinding<Record>> fields) {
+    Record record{};
+    for (const FieldBinding<Record>& field : fields) {
+        if (field.flag != nullptr) {
+            record.*field.flag = window.isChecked(field.control);
+        } else {
+            record.*field.text = window.text(field.control);
+        }
+    }
+    return record;
+}
 
 }  // namespace varnick::ui

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace varnick::ui {
@@ -27,7 +28,9 @@ inline constexpr Colour kBlack{false, 0, 0, 0};
 inline constexpr Colour kWhite{false, 255, 255, 255};
 
 // Returns the RGB colour with the given channels.
-constexpr Colour rgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue) { return {false, red, green, blue}; }
+constexpr Colour rgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+    return {false, red, green, blue};
+}
 
 // A font of its own: face name, character height in pixels (internal leading excluded) and weight.
 // An empty face means the default GUI font.
@@ -103,6 +106,7 @@ struct ControlDef {
     Colour textColour = kBlack;
 
     // Modifiers for the table rows; each returns a changed copy.
+    // clang-format off
     constexpr ControlDef hidden() const { return with([](ControlDef& c) { c.visible = false; }); }
     constexpr ControlDef disabled() const { return with([](ControlDef& c) { c.enabled = false; }); }
     constexpr ControlDef multiLineBox() const { return with([](ControlDef& c) { c.multiLine = true; }); }
@@ -112,6 +116,7 @@ struct ControlDef {
     constexpr ControlDef withFont(FontSpec f) const { return with([f](ControlDef& c) { c.font = f; }); }
     constexpr ControlDef wrapping() const { return with([](ControlDef& c) { c.wordWrap = true; }); }
     constexpr ControlDef coloured(Colour k) const { return with([k](ControlDef& c) { c.textColour = k; }); }
+    // clang-format on
 
 private:
     template <typename Change>
@@ -130,24 +135,33 @@ constexpr ControlDef groupBox(std::string_view name, Geometry g, std::string_vie
     return {.kind = ControlKind::GroupBox, .name = name, .geometry = g, .text = caption};
 }
 constexpr ControlDef button(std::string_view name, std::string_view parent, Geometry g, std::string_view caption) {
-    return {.kind = ControlKind::Button, .name = name, .parent = parent, .geometry = g, .text = caption, .tabStop = true};
+    return {
+        .kind = ControlKind::Button, .name = name, .parent = parent, .geometry = g, .text = caption, .tabStop = true};
 }
 constexpr ControlDef pictureButton(std::string_view name, std::string_view parent, Geometry g,
                                    std::string_view picture) {
-    return {.kind = ControlKind::Button, .name = name, .parent = parent, .geometry = g, .tabStop = true,
+    return {.kind = ControlKind::Button,
+            .name = name,
+            .parent = parent,
+            .geometry = g,
+            .tabStop = true,
             .picture = picture};
 }
 constexpr ControlDef checkBox(std::string_view name, std::string_view parent, Geometry g, std::string_view caption) {
-    return {.kind = ControlKind::CheckBox, .name = name, .parent = parent, .geometry = g, .text = caption,
-            .tabStop = true};
+    return {
+        .kind = ControlKind::CheckBox, .name = name, .parent = parent, .geometry = g, .text = caption, .tabStop = true};
 }
 constexpr ControlDef comboBox(std::string_view name, std::string_view parent, Geometry g,
                               std::span<const std::string_view> items, int currentIndex) {
-    return {.kind = ControlKind::ComboBox, .name = name, .parent = parent, .geometry = g, .tabStop = true,
-            .items = items, .currentIndex = currentIndex};
+    return {.kind = ControlKind::ComboBox,
+            .name = name,
+            .parent = parent,
+            .geometry = g,
+            .tabStop = true,
+            .items = items,
+            .currentIndex = currentIndex};
 }
-constexpr ControlDef transLabel(std::string_view name, std::string_view parent, Geometry g,
-                                std::string_view caption) {
+constexpr ControlDef transLabel(std::string_view name, std::string_view parent, Geometry g, std::string_view caption) {
     return {.kind = ControlKind::TransLabel, .name = name, .parent = parent, .geometry = g, .text = caption};
 }
 
@@ -156,6 +170,18 @@ struct Binding {
     std::string_view control{};
     int event = kEventMain;
     Handler handler = nullptr;
+};
+
+// Which control fills one field of a values record: a text field takes an edit box's text or a combo box's
+// current text, a flag takes a check box's checked state.
+template <typename Record>
+struct FieldBinding {
+    constexpr FieldBinding(std::string_view control, std::string Record::*text) : control(control), text(text) {}
+    constexpr FieldBinding(std::string_view control, bool Record::*flag) : control(control), flag(flag) {}
+
+    std::string_view control;
+    std::string Record::*text = nullptr;  // set for a text field
+    bool Record::*flag = nullptr;         // set for a flag
 };
 
 // The fixed description of one window. At most one live window exists per definition (by address).

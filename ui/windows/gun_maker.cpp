@@ -10,61 +10,6 @@
 namespace varnick::ui {
 namespace {
 
-bool doNothing(Window&, const Event&) { return true; }
-
-bool onGenerate(Window& window, const Event&) {
-    GunValues values;
-    values.name = window.text("编辑框_名称");
-    values.heldName = window.text("编辑框_手持名称");
-    values.itemType = window.text("编辑框_枪械ID");
-    values.lore = window.text("编辑框_介绍");
-    values.recoilAmount = window.text("编辑框_后坐力");
-    values.projectileAmount = window.text("编辑框_射出数量");
-    values.projectileType = window.comboText("组合框1");
-    values.projectileDamage = window.text("编辑框_威力");
-    values.projectileSpeed = window.text("编辑框_射程");
-    values.bulletSpread = window.text("编辑框_子弹精准");
-    values.deathMessage = window.text("编辑框4");
-    values.zoomAmount = window.text("编辑框5");
-    values.ammoItemId = window.text("编辑框_子弹ID");
-    values.reloadAmount = window.text("编辑框_子弹数量");
-    values.reloadDuration = window.text("编辑框_换弹时间");
-    values.dualWield = window.isChecked("选择框_双枪");
-    values.scopeEnabled = window.isChecked("选择框2");
-    values.ammoEnabled = window.isChecked("选择框1");
-    window.setText("编辑框_结果", buildGunDefinition(values));
-    return true;
-}
-
-bool onCopy(Window& window, const Event&) {
-    QtDesktopServices desktop;
-    copyResult(window.text("编辑框_结果"), desktop);
-    return true;
-}
-
-bool onAdd(Window& window, const Event&) {
-    QtDesktopServices desktop;
-    addToWeaponsFile(window.text("编辑框_结果"), desktop);
-    return true;
-}
-
-// An option's fields take input only while the option is on; their text stays either way.
-bool onAmmoOption(Window& window, const Event&) {
-    const bool on = window.isChecked("选择框1");
-    for (const char* field : {"编辑框_子弹ID", "编辑框_子弹数量", "编辑框_换弹时间"}) window.setEnabled(field, on);
-    return true;
-}
-
-bool onScopeOption(Window& window, const Event&) {
-    window.setEnabled("编辑框5", window.isChecked("选择框2"));
-    return true;
-}
-
-bool onAttachment(Window&, const Event&) {
-    showMessage(texts::kUnfinished);
-    return true;
-}
-
 constexpr std::string_view kProjectiles[] = {"arrow", "snowball", "fireball", "egg"};
 constexpr FontSpec kGenerateFont{"微软雅黑", 29, 700};
 
@@ -124,6 +69,69 @@ constexpr ControlDef kControls[] = {
     groupBox   ("分组框1",                    {560, 112, 376, 416}, "结果"),
 };
 
+// Which control fills which field of the record that the generate button builds.
+constexpr FieldBinding<GunValues> kFields[] = {
+    //  control              field
+    {"编辑框_名称",      &GunValues::name},
+    {"编辑框_手持名称",  &GunValues::heldName},
+    {"编辑框_枪械ID",    &GunValues::itemType},
+    {"编辑框_介绍",      &GunValues::lore},
+    {"编辑框_后坐力",    &GunValues::recoilAmount},
+    {"编辑框_射出数量",  &GunValues::projectileAmount},
+    {"组合框1",          &GunValues::projectileType},
+    {"编辑框_威力",      &GunValues::projectileDamage},
+    {"编辑框_射程",      &GunValues::projectileSpeed},
+    {"编辑框_子弹精准",  &GunValues::bulletSpread},
+    {"编辑框4",          &GunValues::deathMessage},
+    {"编辑框5",          &GunValues::zoomAmount},
+    {"编辑框_子弹ID",    &GunValues::ammoItemId},
+    {"编辑框_子弹数量",  &GunValues::reloadAmount},
+    {"编辑框_换弹时间",  &GunValues::reloadDuration},
+    {"选择框_双枪",      &GunValues::dualWield},
+    {"选择框2",          &GunValues::scopeEnabled},
+    {"选择框1",          &GunValues::ammoEnabled},
+};
+// clang-format on
+
+bool doNothing(Window&, const Event&) {
+    return true;
+}
+
+bool onGenerate(Window& window, const Event&) {
+    window.setText("编辑框_结果", buildGunDefinition(readRecord<GunValues>(window, kFields)));
+    return true;
+}
+
+bool onCopy(Window& window, const Event&) {
+    QtDesktopServices desktop;
+    copyResult(window.text("编辑框_结果"), desktop);
+    return true;
+}
+
+bool onAdd(Window& window, const Event&) {
+    QtDesktopServices desktop;
+    addToWeaponsFile(window.text("编辑框_结果"), desktop);
+    return true;
+}
+
+// An option's fields take input only while the option is on; their text stays either way.
+bool onAmmoOption(Window& window, const Event&) {
+    const bool on = window.isChecked("选择框1");
+    for (const char* field : {"编辑框_子弹ID", "编辑框_子弹数量", "编辑框_换弹时间"}) window.setEnabled(field, on);
+    return true;
+}
+
+bool onScopeOption(Window& window, const Event&) {
+    window.setEnabled("编辑框5", window.isChecked("选择框2"));
+    return true;
+}
+
+bool onAttachment(Window&, const Event&) {
+    showMessage(texts::kUnfinished);
+    return true;
+}
+
+// clang-format off
 constexpr Binding kBindings[] = {
     //  control          event        handler
     {"",             kEventMain,  doNothing},
@@ -138,12 +146,21 @@ constexpr Binding kBindings[] = {
 };
 // clang-format on
 
-constexpr WindowDef kGunMaker{
-    .caption = "Varnick - 枪械制作", .width = 940, .height = 561, .background = kWhite,
-    .controls = kControls, .bindings = kBindings};
+constexpr WindowDef kGunMaker{.caption = "Varnick - 枪械制作",
+                              .width = 940,
+                              .height = 561,
+                              .background = kWhite,
+                              .controls = kControls,
+                              .bindings = kBindings};
 
 }  // namespace
 
-const WindowDef& gunMakerWindow() { return kGunMaker; }
+const WindowDef& gunMakerWindow() {
+    return kGunMaker;
+}
+
+std::span<const FieldBinding<GunValues>> gunMakerFields() {
+    return kFields;
+}
 
 }  // namespace varnick::ui

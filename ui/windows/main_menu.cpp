@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/messages.h"
 #include "ui/texts.h"
 #include "ui/toolkit/window.h"
 #include "ui/windows/gun_maker.h"
@@ -28,7 +29,7 @@ bool onGrenades(Window&, const Event&) {
 }
 
 bool onNoticePressed(Window&, const Event&) {
-    showMessage(setClipboardText(texts::kContactAddress) ? texts::kCopied : texts::kClipboardBusy);
+    showMessage(setClipboardText(texts::kContactAddress) ? texts::kCopied : messages::kCopyClipboardBusy);
     return true;
 }
 
@@ -59,12 +60,17 @@ constexpr Binding kBindings[] = {
 };
 // clang-format on
 
-constexpr WindowDef kMainMenu{
-    .caption = "", .width = 447, .height = 344, .background = kDefaultColour,
-    .controls = kControls, .bindings = kBindings};
+constexpr WindowDef kMainMenu{.caption = "",
+                              .width = 447,
+                              .height = 344,
+                              .background = kDefaultColour,
+                              .controls = kControls,
+                              .bindings = kBindings};
 
 }  // namespace
 
-const WindowDef& mainMenuWindow() { return kMainMenu; }
+const WindowDef& mainMenuWindow() {
+    return kMainMenu;
+}
 
 }  // namespace varnick::ui

@@ -6,26 +6,6 @@
 namespace varnick::ui {
 namespace {
 
-bool doNothing(Window&, const Event&) { return true; }
-
-bool onGenerate(Window& window, const Event&) {
-    ThrowableValues values;
-    values.name = window.text("编辑框_名称");
-    values.heldName = window.text("编辑框_手持名称");
-    values.itemType = window.text("编辑框_物品ID");
-    values.lore = window.text("编辑框_武器介绍");
-    values.explosionPower = window.text("编辑框_爆炸威力");
-    values.explosionRadius = window.text("编辑框_爆炸范围");
-    values.explosionDelay = window.text("编辑框_爆炸延迟");
-    values.projectileAmount = window.text("编辑框_发出去的数量");
-    values.projectileSubtype = window.text("编辑框_发出去的东西ID");
-    values.projectileSpeed = window.text("编辑框_炸弹投掷力度");
-    values.shootSound = window.text("编辑框_音效");
-    values.deathMessage = window.text("编辑框_杀人信息");
-    window.setText("编辑框_结果", buildThrowableDefinition(values));
-    return true;
-}
-
 constexpr FontSpec kGenerateFont{"宋体", 20, 700};
 
 // Records in stacking order; the toolkit creates them from the last one up, which gives the Tab order.
@@ -65,6 +45,34 @@ constexpr ControlDef kControls[] = {
     groupBox   ("分组框1",                          {  8,   8, 216, 112}, "基本设置"),
 };
 
+// Which control fills which field of the record that the generate button builds.
+constexpr FieldBinding<ThrowableValues> kFields[] = {
+    //  control                  field
+    {"编辑框_名称",           &ThrowableValues::name},
+    {"编辑框_手持名称",       &ThrowableValues::heldName},
+    {"编辑框_物品ID",         &ThrowableValues::itemType},
+    {"编辑框_武器介绍",       &ThrowableValues::lore},
+    {"编辑框_爆炸威力",       &ThrowableValues::explosionPower},
+    {"编辑框_爆炸范围",       &ThrowableValues::explosionRadius},
+    {"编辑框_爆炸延迟",       &ThrowableValues::explosionDelay},
+    {"编辑框_发出去的数量",   &ThrowableValues::projectileAmount},
+    {"编辑框_发出去的东西ID", &ThrowableValues::projectileSubtype},
+    {"编辑框_炸弹投掷力度",   &ThrowableValues::projectileSpeed},
+    {"编辑框_音效",           &ThrowableValues::shootSound},
+    {"编辑框_杀人信息",       &ThrowableValues::deathMessage},
+};
+// clang-format on
+
+bool doNothing(Window&, const Event&) {
+    return true;
+}
+
+bool onGenerate(Window& window, const Event&) {
+    window.setText("编辑框_结果", buildThrowableDefinition(readRecord<ThrowableValues>(window, kFields)));
+    return true;
+}
+
+// clang-format off
 constexpr Binding kBindings[] = {
     //  control   event        handler
     {"",      kEventMain,  doNothing},
@@ -72,12 +80,21 @@ constexpr Binding kBindings[] = {
 };
 // clang-format on
 
-constexpr WindowDef kThrowableMaker{
-    .caption = "Varnick - 投掷型武器制作", .width = 542, .height = 505, .background = kDefaultColour,
-    .controls = kControls, .bindings = kBindings};
+constexpr WindowDef kThrowableMaker{.caption = "Varnick - 投掷型武器制作",
+                                    .width = 542,
+                                    .height = 505,
+                                    .background = kDefaultColour,
+                                    .controls = kControls,
+                                    .bindings = kBindings};
 
 }  // namespace
 
-const WindowDef& throwableMakerWindow() { return kThrowableMaker; }
+const WindowDef& throwableMakerWindow() {
+    return kThrowableMaker;
+}
+
+std::span<const FieldBinding<ThrowableValues>> throwableMakerFields() {
+    return kFields;
+}
 
 }  // namespace varnick::ui
