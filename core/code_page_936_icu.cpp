@@ -50,31 +50,23 @@ std::optional<std::u16string> toUtf16(std::string_view utf8) {
 
 }  // namespace
 
-std::optional<std::size_t> encode(std::string_view utf8, std::string* out) {
+std::optional<std::string> encode(std::string_view utf8) {
     UConverter* const gbk = converter();
     const auto utf16 = toUtf16(utf8);
     if (gbk == nullptr || !utf16) {
         return std::nullopt;
     }
     ucnv_resetFromUnicode(gbk);
-    const auto sourceLength = static_cast<int32_t>(utf16->size());
     UErrorCode status = U_ZERO_ERROR;
-    if (out == nullptr) {
-        const int32_t length = ucnv_fromUChars(gbk, nullptr, 0, utf16->data(), sourceLength, &status);
-        if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) {
-            return std::nullopt;
-        }
-        return static_cast<std::size_t>(length);
-    }
     // Code page 936 takes at most two bytes for each UTF-16 unit.
-    out->resize(utf16->size() * 2);
-    const int32_t length =
-        ucnv_fromUChars(gbk, out->data(), static_cast<int32_t>(out->size()), utf16->data(), sourceLength, &status);
+    std::string bytes(utf16->size() * 2, '\0');
+    const int32_t length = ucnv_fromUChars(gbk, bytes.data(), static_cast<int32_t>(bytes.size()), utf16->data(),
+                                           static_cast<int32_t>(utf16->size()), &status);
     if (U_FAILURE(status)) {
         return std::nullopt;
     }
-    out->resize(static_cast<std::size_t>(length));
-    return out->size();
+    bytes.resize(static_cast<std::size_t>(length));
+    return bytes;
 }
 
 std::optional<std::string> decode(std::string_view bytes) {

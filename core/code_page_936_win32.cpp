@@ -35,16 +35,13 @@ std::optional<std::wstring> toUtf16(std::string_view utf8) {
 
 }  // namespace
 
-std::optional<std::size_t> encode(std::string_view utf8, std::string* out) {
+std::optional<std::string> encode(std::string_view utf8) {
     const auto utf16 = toUtf16(utf8);
     if (!utf16) {
         return std::nullopt;
     }
     if (utf16->empty()) {
-        if (out != nullptr) {
-            out->clear();
-        }
-        return 0;
+        return std::string();
     }
     // Code page 936 takes at most two bytes for each UTF-16 unit.
     std::string bytes(utf16->size() * 2, '\0');
@@ -56,10 +53,7 @@ std::optional<std::size_t> encode(std::string_view utf8, std::string* out) {
         return std::nullopt;
     }
     bytes.resize(static_cast<std::size_t>(length));
-    if (out != nullptr) {
-        *out = std::move(bytes);
-    }
-    return static_cast<std::size_t>(length);
+    return bytes;
 }
 
 std::optional<std::string> decode(std::string_view bytes) {

@@ -12,8 +12,8 @@ namespace {
 constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
 
 // The Windows table of code page 936 (which ICU follows) pairs the byte 0xFF with the private-use character
-// U+F8F5. GBK has no byte 0xFF and the plugin's reader refuses it, so neither side of that pair converts.
-constexpr std::string_view kPrivateUseOfByteFF = "\xEF\xA3\xB5";
+// U+F8F5. GBK has no byte 0xFF and the plugin's reader refuses it, so the byte is not read, and the character,
+// which then cannot read back, is not written.
 constexpr char kByteFF = '\xFF';
 
 bool isAscii(std::string_view text) {
@@ -40,9 +40,16 @@ std::optional<std::string> toCodePage936(std::string_view utf8) {
     if (isAscii(utf8)) {
         return std::string(utf8);
     }
-    std::string bytes;
-    if (!isValidUtf8(utf8) || utf8.find(kPrivateUseOfByteFF) != std::string_view::npos ||
-        !codepage936::encode(utf8, &bytes)) {
+    if (!isValidUtf8(utf8)) {
+        return std::nullopt;
+    }
+    auto bytes = codepage936::encode(utf8);
+    if (!bytes) {
+        return std::nullopt;
+    }
+    // The converter skips default-ignorable characters (U+200B, U+00AD, U+FEFF...) even with the STOP callback;
+    // only a text that reads back unchanged may go out.
+    if (fromCodePage936(*bytes) != utf8) {
         return std::nullopt;
     }
     return bytes;
@@ -66,10 +73,12 @@ std::optional<std::size_t> codePage936Length(std::string_view utf8) {
     if (isAscii(utf8)) {
         return utf8.size();
     }
-    if (!isValidUtf8(utf8) || utf8.find(kPrivateUseOfByteFF) != std::string_view::npos) {
+    // Measured by converting, so that a character the converter would drop is refused here as well.
+    const auto bytes = toCodePage936(utf8);
+    if (!bytes) {
         return std::nullopt;
     }
-    return codepage936::encode(utf8, nullptr);
+    return bytes->size();
 }
 
 bool isValidUtf8(std::string_view bytes) {

@@ -8,7 +8,7 @@
 namespace varnick {
 
 // Returns the code page 936 bytes of a UTF-8 text, or nothing if the text is not valid UTF-8 or holds a
-// character that code page 936 cannot represent.
+// character that code page 936 cannot represent; no character is ever dropped or replaced.
 std::optional<std::string> toCodePage936(std::string_view utf8);
 
 // Returns the UTF-8 form of code page 936 bytes, or nothing if they are not valid code page 936.

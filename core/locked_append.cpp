@@ -18,18 +18,6 @@ struct Landing {
     std::uint64_t end = 0;
 };
 
-bool readAll(OpenFile& file, const std::function<void(std::string_view)>& sink) {
-    const std::unique_ptr<char[]> buffer(new char[kReadChunkSize]);
-    std::uint64_t offset = 0;
-    for (;;) {
-        const std::optional<std::size_t> got = file.read(offset, buffer.get(), kReadChunkSize);
-        if (!got) return false;
-        if (*got == 0) return true;
-        sink(std::string_view(buffer.get(), *got));
-        offset += *got;
-    }
-}
-
 bool holdsAt(OpenFile& file, std::uint64_t offset, std::string_view expected) {
     const std::unique_ptr<char[]> buffer(new char[kReadChunkSize]);
     while (!expected.empty()) {
@@ -82,7 +70,7 @@ Message rollBack(OpenFile& file, const Landing& landing) {
 
 }  // namespace
 
-Message appendUnderLock(FileSystem& fileSystem, const std::filesystem::path& path, const AppendPlanner& planner) {
+OwnedMessage appendUnderLock(FileSystem& fileSystem, const std::filesystem::path& path, const AppendPlanner& planner) {
     const std::unique_ptr<OpenFile> file = fileSystem.open(path);
     if (!file) return messages::kAddWriteFailed;
     switch (file->lock(kLockPatience)) {
@@ -97,8 +85,8 @@ Message appendUnderLock(FileSystem& fileSystem, const std::filesystem::path& pat
     const std::optional<FileStatus> locked = file->status();
     if (!locked || fileSystem.identity(path) != locked->identity) return messages::kAddWriteFailed;
 
-    const FileReader reader = [&file](const std::function<void(std::string_view)>& sink) {
-        return readAll(*file, sink);
+    const FileReader reader = [&file](std::uint64_t offset, char* buffer, std::size_t size) {
+        return file->read(offset, buffer, size);
     };
     const AppendPlan plan = planner(reader);
     if (!plan.refusal.text.empty()) return plan.refusal;

@@ -34,6 +34,11 @@ TEST(CodePage936, ConvertsOrRefusesWithoutSubstituting) {
         {"pinyin letter of the table", "\xC3\xA0", std::string("\xA8\xA4")},
         {"letter with only a best fit", "\xC3\xA4", std::nullopt},
         {"private-use character the tables give byte 0xFF", "\xEF\xA3\xB5", std::nullopt},
+        {"zero-width space is not dropped",
+         "a\xE2\x80\x8B"
+         "b",
+         std::nullopt},
+        {"soft hyphen is not dropped", "\xE4\xBD\xBF\xC2\xAD", std::nullopt},
         {"invalid UTF-8", "a\xC0\xAF", std::nullopt},
         {"truncated UTF-8", "\xE4\xBD", std::nullopt},
     };

@@ -26,6 +26,8 @@ namespace varnick {
 namespace {
 
 namespace fs = std::filesystem;
+using test::fieldRefusal;
+using test::gbk;
 using test::gunNamed;
 using test::readBytes;
 using test::RecordingDesktop;
@@ -34,10 +36,6 @@ using test::workedExampleGun;
 using test::writeBytes;
 
 using Messages = std::vector<std::string>;
-
-std::string gbk(const std::string& utf8) {
-    return toCodePage936(utf8).value();
-}
 
 TEST(CopyResult, PutsTheWholeTextOnTheClipboardOrRefuses) {
     const std::string definition = gunNamed("M4A1");
@@ -75,9 +73,8 @@ TEST(AddToWeaponsFile, MissingFileIsReportedAndNothingIsCreated) {
     for (const std::string& text : {gunNamed("M4A1"), std::string()}) {
         RecordingDesktop desktop;
         addToWeaponsFile(text, desktop);
-        EXPECT_EQ(
-            desktop.messages,
-            Messages{std::string((text.empty() ? messages::kAddNothingGenerated : messages::kAddNoWeaponsFile).text)});
+        EXPECT_EQ(desktop.messages, Messages{std::string(text.empty() ? messages::kAddNothingGenerated.text
+                                                                      : messages::kAddNoWeaponsFile.text)});
         EXPECT_FALSE(fs::exists(server.path() / "plugins" / "CrackShot" / "weapons"));
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(server.path() / "plugins" / "CrackShot"), fs::directory_iterator()),
@@ -95,9 +92,10 @@ TEST(AddToWeaponsFile, UsesTheDefaultPathUnderTheCurrentDirectory) {
         addToWeaponsFile(gunNamed("M4A1"), desktop);
     }
     EXPECT_EQ(desktop.messages, Messages{std::string(messages::kAddDone.text)});
-    EXPECT_EQ(readBytes(weapons), "A:\r\n    b: 1" + gbk(gunNamed("M4A1")));
+    EXPECT_EQ(readBytes(weapons), "A:\r\n    b: 1" + gunNamed("M4A1"));
 }
 
+// These run on Linux, where an ASCII-only file takes UTF-8.
 TEST(AddToWeaponsFile, AppendsAfterTheLastByteInTheFilesEncoding) {
     struct Case {
         const char* name;
@@ -108,20 +106,22 @@ TEST(AddToWeaponsFile, AppendsAfterTheLastByteInTheFilesEncoding) {
     const std::string chinese = gunNamed("大狙");
     const std::string emoji = gunNamed("M4A1\xF0\x9F\x98\x80");
     const Case cases[] = {
-        {"file without a final line end",
-         "A:\r\n    b: 1",
-         {gunNamed("M4A1")},
-         "A:\r\n    b: 1" + gbk(gunNamed("M4A1"))},
-        {"file with a final CR LF",
-         "A:\r\n    b: 1\r\n",
-         {gunNamed("M4A1")},
-         "A:\r\n    b: 1\r\n" + gbk(gunNamed("M4A1"))},
-        {"empty file", "", {gunNamed("M4A1")}, gbk(gunNamed("M4A1"))},
+        {"file without a final line end", "A:\r\n    b: 1", {gunNamed("M4A1")}, "A:\r\n    b: 1" + gunNamed("M4A1")},
+        {"file with a final CR LF", "A:\r\n    b: 1\r\n", {gunNamed("M4A1")}, "A:\r\n    b: 1\r\n" + gunNamed("M4A1")},
+        {"empty file", "", {gunNamed("M4A1")}, gunNamed("M4A1")},
         {"two additions in a row",
          "A: 1",
          {gunNamed("M4A1"), gunNamed("AK47")},
-         "A: 1" + gbk(gunNamed("M4A1")) + gbk(gunNamed("AK47"))},
-        {"Chinese into an ASCII file as code page 936", "A: 1", {chinese}, "A: 1" + gbk(chinese)},
+         "A: 1" + gunNamed("M4A1") + gunNamed("AK47")},
+        {"two weapons in one text",
+         "A: 1",
+         {gunNamed("M4A1") + gunNamed("AK47")},
+         "A: 1" + gunNamed("M4A1") + gunNamed("AK47")},
+        {"Chinese into an ASCII file as UTF-8", "A: 1", {chinese}, "A: 1" + chinese},
+        {"ASCII into a code page 936 file as code page 936",
+         "A: \"" + gbk("使用") + "\"",
+         {gunNamed("M4A1")},
+         "A: \"" + gbk("使用") + "\"" + gbk(gunNamed("M4A1"))},
         {"Chinese into a code page 936 file",
          "A: \"" + gbk("使用") + "\"",
          {chinese},
@@ -138,8 +138,8 @@ TEST(AddToWeaponsFile, AppendsAfterTheLastByteInTheFilesEncoding) {
         {"a name held only indented is no duplicate",
          "A:\r\n    M4A1: 1",
          {gunNamed("M4A1")},
-         "A:\r\n    M4A1: 1" + gbk(gunNamed("M4A1"))},
-        {"quote inside a plain name", "A: 1", {gunNamed("M4A1\"x")}, "A: 1" + gbk(gunNamed("M4A1\"x"))},
+         "A:\r\n    M4A1: 1" + gunNamed("M4A1")},
+        {"quote inside a plain name", "A: 1", {gunNamed("M4A1\"x")}, "A: 1" + gunNamed("M4A1\"x")},
     };
     for (const Case& testCase : cases) {
         TempDir directory;
@@ -157,11 +157,12 @@ TEST(AddToWeaponsFile, AppendsAfterTheLastByteInTheFilesEncoding) {
 TEST(AddToWeaponsFile, ChineseTakesTwoBytesACharacterInCodePage936) {
     TempDir directory;
     const fs::path weapons = directory.path() / "defaultWeapons.yml";
-    writeBytes(weapons, "A: 1");
+    const std::string former = "A: \"" + gbk("使用") + "\"";
+    writeBytes(weapons, former);
     RecordingDesktop desktop;
     addToWeaponsFile(gunNamed("大狙"), desktop, weapons);
     // The death message holds five Chinese characters and the name two: each loses one of its three UTF-8 bytes.
-    EXPECT_EQ(fs::file_size(weapons), 4 + gunNamed("大狙").size() - 7);
+    EXPECT_EQ(fs::file_size(weapons), former.size() + gunNamed("大狙").size() - 7);
     EXPECT_NE(readBytes(weapons).find("\r\n\xB4\xF3\xBE\xD1:\r\n"), std::string::npos);
 }
 
@@ -170,7 +171,7 @@ TEST(AddToWeaponsFile, RefusalsLeaveTheFileUntouched) {
         const char* name;
         std::string former;
         std::string text;
-        Message message;
+        std::string message;
     };
     GunValues quoteInName = workedExampleGun();
     quoteInName.name = "\"M4A1";
@@ -180,22 +181,26 @@ TEST(AddToWeaponsFile, RefusalsLeaveTheFileUntouched) {
     quoteInLore.lore = "the \"best\" gun";
     GunValues breakInName = workedExampleGun();
     breakInName.name = "M4\r\nA1";
+    const std::string unreadableName = fieldRefusal(messages::kNameField);
+    const std::string gbkFile = "A: \"" + gbk("使用") + "\"";
     const Case cases[] = {
-        {"nothing generated", "A: 1", "", messages::kAddNothingGenerated},
-        {"empty name", "A: 1", gunNamed(""), messages::kAddUnreadableDefinition},
-        {"null name", "A: 1", gunNamed("~"), messages::kAddUnreadableDefinition},
-        {"name opening a quote", "A: 1", buildGunDefinition(quoteInName), messages::kAddUnreadableDefinition},
-        {"colon and blank in the name", "A: 1", buildGunDefinition(colonInName), messages::kAddUnreadableDefinition},
-        {"quote in a quoted value", "A: 1", buildGunDefinition(quoteInLore), messages::kAddUnreadableDefinition},
-        {"line break in the name", "A: 1", buildGunDefinition(breakInName), messages::kAddUnreadableDefinition},
-        {"two weapons in one text", "A: 1", gunNamed("M4A1") + gunNamed("AK47"), messages::kAddUnreadableDefinition},
-        {"not code page 936", "A: 1", gunNamed("M4A1\xF0\x9F\x98\x80"), messages::kAddUnencodable},
-        {"not UTF-8 for a UTF-8 file", "A: \"使用\"", gunNamed("M4A1") + "\xFF", messages::kAddUnencodable},
-        {"duplicate name", "M4A1:\r\n    a: 1\r\n", gunNamed("M4A1"), messages::kAddDuplicateName},
-        {"duplicate quoted name after others", "A: 1\r\n'M4A1':", gunNamed("M4A1"), messages::kAddDuplicateName},
+        {"nothing generated", "A: 1", "", std::string(messages::kAddNothingGenerated.text)},
+        {"empty name", "A: 1", gunNamed(""), unreadableName},
+        {"null name", "A: 1", gunNamed("~"), unreadableName},
+        {"name opening a quote", "A: 1", buildGunDefinition(quoteInName), unreadableName},
+        {"colon and blank in the name", "A: 1", buildGunDefinition(colonInName), unreadableName},
+        {"quote in a quoted value", "A: 1", buildGunDefinition(quoteInLore), fieldRefusal("Item_Lore")},
+        {"line break in the name", "A: 1", buildGunDefinition(breakInName), unreadableName},
+        {"not code page 936", gbkFile, gunNamed("M4A1\xF0\x9F\x98\x80"), std::string(messages::kAddUnencodable.text)},
+        {"not UTF-8 for a UTF-8 file", "A: \"使用\"", gunNamed("M4A1") + "\xFF",
+         std::string(messages::kAddUnencodable.text)},
+        {"duplicate name", "M4A1:\r\n    a: 1\r\n", gunNamed("M4A1"), std::string(messages::kAddDuplicateName.text)},
+        {"duplicate quoted name after others", "A: 1\r\n'M4A1':", gunNamed("M4A1"),
+         std::string(messages::kAddDuplicateName.text)},
         {"duplicate Chinese name in code page 936", gbk("大狙") + ":\r\n    a: 1", gunNamed("大狙"),
-         messages::kAddDuplicateName},
-        {"duplicate Chinese name in UTF-8", "大狙:\r\n    a: 1", gunNamed("大狙"), messages::kAddDuplicateName},
+         std::string(messages::kAddDuplicateName.text)},
+        {"duplicate Chinese name in UTF-8", "大狙:\r\n    a: 1", gunNamed("大狙"),
+         std::string(messages::kAddDuplicateName.text)},
     };
     for (const Case& testCase : cases) {
         TempDir directory;
@@ -205,7 +210,7 @@ TEST(AddToWeaponsFile, RefusalsLeaveTheFileUntouched) {
         fs::last_write_time(weapons, changed);
         RecordingDesktop desktop;
         addToWeaponsFile(testCase.text, desktop, weapons);
-        EXPECT_EQ(desktop.messages, Messages{std::string(testCase.message.text)}) << testCase.name;
+        EXPECT_EQ(desktop.messages, Messages{testCase.message}) << testCase.name;
         EXPECT_EQ(readBytes(weapons), testCase.former) << testCase.name;
         EXPECT_EQ(fs::last_write_time(weapons), changed) << testCase.name;
     }
@@ -232,7 +237,7 @@ TEST(AddToWeaponsFile, ReadsAFileLargerThanOneChunkToItsEnd) {
     RecordingDesktop added;
     addToWeaponsFile(gunNamed("AK47"), added, weapons);
     EXPECT_EQ(added.messages, Messages{std::string(messages::kAddDone.text)});
-    EXPECT_EQ(readBytes(weapons), former + gbk(gunNamed("AK47")));
+    EXPECT_EQ(readBytes(weapons), former + gunNamed("AK47"));
 }
 
 TEST(AddToWeaponsFile, SomethingOtherThanAFileIsAWriteFailure) {

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "core/desktop_services.h"
+#include "core/encoding.h"
 #include "core/gun_definition.h"
+#include "core/messages.h"
 #include "tests/test_files.h"
 
 namespace varnick::test {
@@ -88,6 +90,22 @@ inline std::vector<std::string> crLfLines(std::string_view text) {
         }
         text.remove_prefix(end + 2);
     }
+}
+
+// Returns the code page 936 bytes of a UTF-8 text that code page 936 can hold.
+inline std::string gbk(const std::string& utf8) {
+    return toCodePage936(utf8).value();
+}
+
+// Returns a message with its %1 filled in.
+inline std::string filledIn(std::string_view message, std::string_view part) {
+    std::string text(message);
+    return text.replace(text.find("%1"), 2, part);
+}
+
+// Returns the refusal that names a field of the definition.
+inline std::string fieldRefusal(std::string_view field) {
+    return filledIn(messages::kAddUnreadableField.text, field);
 }
 
 // The gun maker's initial entries with the worked example's scope and ammunition values and all three flags set.

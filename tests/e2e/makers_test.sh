@@ -11,11 +11,12 @@ open_gun_maker() {
     e2e_wait_window "Varnick - 枪械制作"
 }
 
-# A server directory whose weapons file is ASCII: the definition is appended as code page 936 bytes.
+# A server directory whose weapons file is code page 936 (brought over from Windows): the definition is appended
+# as code page 936 bytes.
 dir=$(e2e_program_dir)
 mkdir -p "$dir/plugins/CrackShot/weapons"
 weapons="$dir/plugins/CrackShot/weapons/defaultWeapons.yml"
-printf 'AK47:\r\n    Item_Information:\r\n        Item_Type: 418\r\n' >"$weapons"
+printf 'AK47:\r\n    Item_Information:\r\n        Item_Name: "&e步枪"\r\n' | iconv -f UTF-8 -t GBK >"$weapons"
 cp "$weapons" "$e2e_tmp/before"
 e2e_launch "$dir"
 gun=$(open_gun_maker) && pass "guns button opens the gun maker" || fail "gun maker did not open"
