@@ -185,10 +185,13 @@ build_libyaml() {
     rm -rf "$build"
 }
 
-# The build-time tools run here, so they are built for this machine.
+# The build-time tools run here, so they are built for this machine: the skin packer, and for the tests the
+# tool that reads where to click a control from the window tables.
 build_host_tools() {
-    cmake -S "$root" -B "$host_build_dir" -DCMAKE_BUILD_TYPE=Release -DVARNICK_TESTS=OFF >/dev/null
-    cmake --build "$host_build_dir" --parallel "$jobs" --target varnick_skin_pack
+    cmake -S "$root" -B "$host_build_dir" -DCMAKE_BUILD_TYPE=Release -DVARNICK_TESTS=ON >/dev/null
+    local targets=(varnick_skin_pack)
+    ((!run_tests)) || targets+=(varnick_control_centre)
+    cmake --build "$host_build_dir" --parallel "$jobs" --target "${targets[@]}"
 }
 
 # GCC 12 warns of overlapping copies inside std::string that cannot happen (GCC bug 105651) once it
@@ -257,6 +260,7 @@ run_tests() {
         VARNICK_WINDOWS_ZIP=$dist_dir/varnick-windows-x64.zip \
             VARNICK_CORE_TESTS_EXE=$build_dir/tests/core/varnick_core_tests.exe \
             VARNICK_HOLD_FILE_EXE=$build_dir/tests/windows/varnick_hold_file.exe \
+            VARNICK_CONTROL_CENTRE=$host_build_dir/tests/e2e/varnick_control_centre \
             VARNICK_SKIN_LIBRARY=$build_dir/ui/carried/jedata.dll \
             VARNICK_SKIN_FILE=$build_dir/ui/carried/skin.she \
             VARNICK_WINE_CACHE=$cache \

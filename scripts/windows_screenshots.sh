@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots of the three windows of the Windows package under wine: the main menu, the
-# gun maker after generating and the throwable maker after generating. Run scripts/windows.sh first.
+# gun maker after generating and the throwable maker after generating. Run scripts/windows.sh --test first.
 # Usage: scripts/windows_screenshots.sh
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export VARNICK_WINDOWS_ZIP=$root/dist/varnick-windows-x64.zip
+export VARNICK_CONTROL_CENTRE=$root/build-windows-host/tests/e2e/varnick_control_centre
 export VARNICK_WINE_CACHE=${VARNICK_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/varnick}/windows
-[[ -f $VARNICK_WINDOWS_ZIP ]] || { echo "windows_screenshots: run scripts/windows.sh first" >&2; exit 1; }
+[[ -f $VARNICK_WINDOWS_ZIP && -x $VARNICK_CONTROL_CENTRE ]] || { echo "windows_screenshots: run scripts/windows.sh --test first" >&2; exit 1; }
 source "$root/tests/windows/lib.sh"
 win_start
 
@@ -30,13 +31,13 @@ face_shown() { [[ $(win_main_colour "$menu") == "#EEF0F4" ]]; }
 wait_until 20 face_shown || true
 import -window "$menu" "$root/docs/windows_main_menu.png"
 
-win_click "$menu" 100 48 # the guns button
+win_click "$menu" $(win_centre main_menu 按钮1) # guns
 gun=$(win_wait_window "Varnick - 枪械制作")
-click_and_wait_for_change "$gun" 280 496 # generate
+click_and_wait_for_change "$gun" $(win_centre gun_maker 按钮1) # generate
 import -window "$gun" "$root/docs/windows_gun_maker.png"
 
-win_click "$menu" 340 184 # the grenades button
+win_click "$menu" $(win_centre main_menu 按钮6) # grenades
 thrower=$(win_wait_window "Varnick - 投掷型武器制作")
-click_and_wait_for_change "$thrower" 116 452 # generate
+click_and_wait_for_change "$thrower" $(win_centre throwable_maker 按钮1) # generate
 import -window "$thrower" "$root/docs/windows_throwable_maker.png"
 echo "windows_screenshots: wrote docs/windows_main_menu.png, docs/windows_gun_maker.png, docs/windows_throwable_maker.png"

@@ -123,6 +123,12 @@ win_keys() {
     xdotool key --delay 80 "$@"
 }
 
+# Prints where to click a control of a window (main_menu, gun_maker or throwable_maker): the centre of its
+# rectangle in the window's client area, from the window's table.
+win_centre() {
+    "${VARNICK_CONTROL_CENTRE:?VARNICK_CONTROL_CENTRE must name the built varnick_control_centre}" "$1" "$2"
+}
+
 # Clicks the left button at a position in a window's client area, raising the window first: the windows of
 # two copies open at the same place.
 win_click() {

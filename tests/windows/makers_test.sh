@@ -6,10 +6,10 @@ source "$(dirname "$0")/lib.sh"
 fixtures="$(cd "$(dirname "$0")/../e2e" && pwd)/fixtures"
 win_start
 
-# Client-area positions of the main menu's guns button and the gun maker's generate and add buttons.
-guns=(100 48)
-generate=(280 496)
-add=(840 496)
+# Where the main menu's guns button and the gun maker's generate and add buttons are.
+read -r -a guns < <(win_centre main_menu 按钮1)
+read -r -a generate < <(win_centre gun_maker 按钮1)
+read -r -a add < <(win_centre gun_maker 按钮3)
 
 added="写入成功!请进入游戏测试!"
 write_failed="写入失败!配置文件没有被改动,请检查它是否只读或正被其他程序占用!"
