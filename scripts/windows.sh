@@ -116,6 +116,18 @@ qt_configure=(
     -nomake examples -nomake tests
 )
 
+# Reads a ninja build's output and reports every hundredth step on file descriptor 3.
+report_progress() {
+    awk -v what="$1" '/^\[[0-9]+\/[0-9]+\]/ {
+        split(substr($1, 2), step, "/")
+        if (step[1] % 100 == 0 || step[1] + 0 == step[2] + 0) {
+            printf "windows:   %s %d/%d (%d s)\n", what, step[1], step[2], systime() - start
+            fflush()
+        }
+    }
+    BEGIN { start = systime() }' >&3
+}
+
 build_qt() {
     local version src key build
     version=$(source_version qt6-base)
@@ -146,9 +158,10 @@ build_qt() {
                 -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
                 -DQT_HOST_PATH_CMAKE_DIR="$qt_host_prefix/lib/$host_multiarch/cmake"
         fi
-        cmake --build . --parallel "$jobs"
+        # The whole output goes to the log; every hundredth step is also reported, so a long build is not silent.
+        cmake --build . --parallel "$jobs" 2>&1 | tee -a "$log" | report_progress Qt
         cmake --install .
-    ) >>"$log" 2>&1 || {
+    ) 3>&2 >>"$log" 2>&1 || {
         tail -n 40 "$log" >&2
         echo "windows: the Qt build failed; the whole log is $log" >&2
         return 1
