@@ -15,29 +15,29 @@ win_start
 # The signature of what a window shows.
 window_signature() { import -window "$1" -format '%#' info:- 2>/dev/null; }
 
-# Clicks in a window and waits until what it shows has changed.
+# Clicks a control of a window (ID WINDOW CONTROL) and waits until what it shows has changed.
 click_and_wait_for_change() {
     local id=$1 before
     before=$(window_signature "$id")
-    win_click "$@"
+    x_click "$@"
     changed() { [[ $(window_signature "$id") != "$before" ]]; }
     wait_until 20 changed || echo "windows_screenshots: the window did not change after the click" >&2
 }
 
 dir=$(win_program_dir)
 win_launch "$dir"
-menu=$(win_wait_window "Varnick V1.4")
+menu=$(x_wait_window "Varnick V1.4")
 face_shown() { [[ $(win_main_colour "$menu") == "#EEF0F4" ]]; }
 wait_until 20 face_shown || true
 import -window "$menu" "$root/docs/windows_main_menu.png"
 
-win_click "$menu" $(win_centre main_menu 按钮1) # guns
-gun=$(win_wait_window "Varnick - 枪械制作")
-click_and_wait_for_change "$gun" $(win_centre gun_maker 按钮1) # generate
+x_click "$menu" main_menu 按钮1 # guns
+gun=$(x_wait_window "Varnick - 枪械制作")
+click_and_wait_for_change "$gun" gun_maker 按钮1 # generate
 import -window "$gun" "$root/docs/windows_gun_maker.png"
 
-win_click "$menu" $(win_centre main_menu 按钮6) # grenades
-thrower=$(win_wait_window "Varnick - 投掷型武器制作")
-click_and_wait_for_change "$thrower" $(win_centre throwable_maker 按钮1) # generate
+x_click "$menu" main_menu 按钮6 # grenades
+thrower=$(x_wait_window "Varnick - 投掷型武器制作")
+click_and_wait_for_change "$thrower" throwable_maker 按钮1 # generate
 import -window "$thrower" "$root/docs/windows_throwable_maker.png"
 echo "windows_screenshots: wrote docs/windows_main_menu.png, docs/windows_gun_maker.png, docs/windows_throwable_maker.png"

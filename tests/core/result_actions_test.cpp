@@ -20,6 +20,7 @@
 #include "core/locked_append.h"
 #include "core/messages.h"
 #include "core/result_actions.h"
+#include "tests/core/child_process.h"
 #include "tests/core/test_support.h"
 
 namespace varnick {
@@ -267,11 +268,7 @@ TEST(AddToWeaponsFile, SomethingOtherThanAFileIsAWriteFailure) {
 // signals ignored as at program start; returns the messages the child showed, one a line, or a note of how it
 // ended otherwise.
 std::string addUnderSizeLimit(const std::string& definition, const fs::path& weapons, std::size_t limitBytes) {
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0) return "no pipe";
-    const pid_t child = fork();
-    if (child == 0) {
-        close(pipeEnds[0]);
+    return test::runInChild([&] {
         ignoreWriteSignals();
         const rlimit limit{static_cast<rlim_t>(limitBytes), static_cast<rlim_t>(limitBytes)};
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0) {
@@ -284,20 +281,8 @@ std::string addUnderSizeLimit(const std::string& definition, const fs::path& wea
             report += message;
             report += '\n';
         }
-        const bool sent = write(pipeEnds[1], report.data(), report.size()) == static_cast<ssize_t>(report.size());
-        _exit(sent ? 0 : 3);
-    }
-    close(pipeEnds[1]);
-    std::string report;
-    char buffer[512];
-    for (ssize_t got; (got = read(pipeEnds[0], buffer, sizeof buffer)) > 0;) {
-        report.append(buffer, static_cast<std::size_t>(got));
-    }
-    close(pipeEnds[0]);
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child) return "no child";
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "child ended with status " + std::to_string(status);
-    return report;
+        return report;
+    });
 }
 
 // The file-size limit lets the write stop partway; with the write signals ignored, write reports EFBIG instead

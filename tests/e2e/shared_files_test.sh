@@ -12,16 +12,8 @@ launch_limited() {
     local dir=$1 limit=$2 elsewhere
     elsewhere=$(mktemp -d "$e2e_tmp/elsewhere.XXXX")
     (cd "$elsewhere" && ulimit -f "$limit" && exec "$dir/varnick" >"$e2e_tmp/program.log" 2>&1) &
-    e2e_program_pid=$!
-    e2e_pids+=("$e2e_program_pid")
-}
-
-# Waits for a visible window of one process with exactly the given title; prints its id.
-window_of() {
-    local pid=$1 title=$2 id
-    id=$(timeout 60 xdotool search --sync --all --onlyvisible --pid "$pid" --name "^${title}\$" 2>/dev/null | head -n 1) || true
-    [[ -n $id ]] || { echo "no window [$title] of process $pid" >&2; return 1; }
-    echo "$id"
+    x_program_pid=$!
+    e2e_pids+=("$x_program_pid")
 }
 
 # Generates a gun definition in a process, under another name if one is given, and adds it; the message box is
@@ -29,22 +21,22 @@ window_of() {
 add_in() {
     local pid=$1 name=${2:-} menu gun
     adding=$pid
-    menu=$(window_of "$pid" "Varnick V1.4") || return 1
-    e2e_keys "$menu" space  # the focus starts on the guns button
-    gun=$(window_of "$pid" "Varnick - 枪械制作") || return 1
+    menu=$(x_wait_window "Varnick V1.4" "$pid") || return 1
+    x_keys "$menu" space  # the focus starts on the guns button
+    gun=$(x_wait_window "Varnick - 枪械制作" "$pid") || return 1
     if [[ -n $name ]]; then
-        e2e_click "$gun" gun_maker 编辑框_名称
-        e2e_keys "$gun" ctrl+a
+        x_click "$gun" gun_maker 编辑框_名称
+        x_keys "$gun" ctrl+a
         xdotool type --delay 80 "$name"
     fi
-    e2e_click "$gun" gun_maker 按钮1
-    e2e_click "$gun" gun_maker 按钮3
+    x_click "$gun" gun_maker 按钮1
+    x_click "$gun" gun_maker 按钮3
 }
 
 # Waits for the message box that closes an addition and dismisses it. Which text it shows is checked where the
 # message is chosen (the core tests); here it matters that a box comes and what the file holds.
 expect_message() {
-    e2e_dismiss_message "$adding" && pass "$1" || fail "$1: no message box"
+    x_dismiss_message "$adding" && pass "$1" || fail "$1: no message box"
 }
 
 weapons_dir() {
@@ -60,11 +52,11 @@ weapons=$(weapons_dir "$dir")
 { printf 'AK47:\r\n    Item_Type: 418\r\n# '; head -c $((limit * 1024 - 100 - 26)) /dev/zero | tr '\0' '#'; } >"$weapons"
 cp "$weapons" "$e2e_tmp/before"
 launch_limited "$dir" "$limit"
-add_in "$e2e_program_pid" || fail "could not add under a file-size limit"
+add_in "$x_program_pid" || fail "could not add under a file-size limit"
 expect_message "file-size limit crossed mid-append ends in a message"
 if cmp -s "$e2e_tmp/before" "$weapons"; then pass "file keeps its former bytes after the size limit"; else fail "file changed: $(stat -c %s "$weapons") bytes"; fi
-if kill -0 "$e2e_program_pid" 2>/dev/null; then pass "program survives the size limit"; else fail "program died at the size limit"; fi
-kill "$e2e_program_pid"; wait "$e2e_program_pid" 2>/dev/null || true
+if kill -0 "$x_program_pid" 2>/dev/null; then pass "program survives the size limit"; else fail "program died at the size limit"; fi
+kill "$x_program_pid"; wait "$x_program_pid" 2>/dev/null || true
 
 # A second copy started in the same directory leaves the first running and working: the library the first has
 # loaded is left alone, not written again.
@@ -73,13 +65,13 @@ weapons=$(weapons_dir "$dir")
 printf 'AK47:\r\n    Item_Type: 418\r\n' >"$weapons"
 cp "$weapons" "$e2e_tmp/before"
 e2e_launch "$dir"
-first=$e2e_program_pid
-window_of "$first" "Varnick V1.4" >/dev/null || fail "first copy did not start"
+first=$x_program_pid
+x_wait_window "Varnick V1.4" "$first" >/dev/null || fail "first copy did not start"
 touch -d '2001-01-01 00:00:00' "$dir/jedata.dll"
 loaded=$(stat -c '%i %Y' "$dir/jedata.dll")
 e2e_launch "$dir"
-second=$e2e_program_pid
-window_of "$second" "Varnick V1.4" >/dev/null && pass "second copy starts beside the first" || fail "second copy did not start"
+second=$x_program_pid
+x_wait_window "Varnick V1.4" "$second" >/dev/null && pass "second copy starts beside the first" || fail "second copy did not start"
 expect_eq "second copy left the loaded library alone (inode, time of change)" "$loaded" "$(stat -c '%i %Y' "$dir/jedata.dll")"
 add_in "$first" || fail "first copy no longer answers"
 expect_message "first copy adds after the second started"
@@ -109,9 +101,9 @@ if mkdir -p "$e2e_tmp/full" && mount -t tmpfs -o "size=$(($(stat -c %s "$dir/var
 else
     launch_limited "$dir" 40
 fi
-e2e_dismiss_message && pass "full disk at first start shows the binding-failure box" || fail "no box on a full disk"
-e2e_wait_exit "$e2e_program_pid"
-expect_eq "exit status on a full disk" 255 "$e2e_status"
+x_dismiss_message && pass "full disk at first start shows the binding-failure box" || fail "no box on a full disk"
+x_wait_exit
+expect_eq "exit status on a full disk" 255 "$x_status"
 expect_eq "no temporary file left on a full disk" "" "$(find "$dir" -name '*.tmp*')"
 # A read-only directory holding a cut-short library from an earlier start: it cannot be replaced, so start-up
 # ends the same way instead of loading it. Only where a read-only tmpfs can be mounted.
@@ -120,9 +112,9 @@ if [[ -n $mounted ]]; then
     head -c 4096 "$VARNICK_SKIN_LIBRARY" >"$mounted/jedata.dll"
     mount -o remount,ro "$mounted"
     e2e_launch "$mounted"
-    e2e_dismiss_message && pass "cut-short library in a read-only directory shows the binding-failure box" || fail "no box in a read-only directory"
-    e2e_wait_exit "$e2e_program_pid"
-    expect_eq "exit status in a read-only directory" 255 "$e2e_status"
+    x_dismiss_message && pass "cut-short library in a read-only directory shows the binding-failure box" || fail "no box in a read-only directory"
+    x_wait_exit
+    expect_eq "exit status in a read-only directory" 255 "$x_status"
     expect_eq "cut-short library left as it was" 4096 "$(stat -c %s "$mounted/jedata.dll")"
     umount "$mounted"
 fi
@@ -144,17 +136,17 @@ for row in "fifo-library 255" "fifo-skin 0" "symlink-library 0" "short-library 0
     place "$dir" "$what"
     e2e_launch "$dir"
     if ((outcome == 255)); then
-        e2e_dismiss_message && pass "$what: binding-failure box" || fail "$what: no box"
-        e2e_wait_exit "$e2e_program_pid"
-        expect_eq "$what: exit status" 255 "$e2e_status"
+        x_dismiss_message && pass "$what: binding-failure box" || fail "$what: no box"
+        x_wait_exit
+        expect_eq "$what: exit status" 255 "$x_status"
     else
-        window_of "$e2e_program_pid" "Varnick V1.4" >/dev/null && pass "$what: program starts" || fail "$what: no main menu"
+        x_wait_window "Varnick V1.4" "$x_program_pid" >/dev/null && pass "$what: program starts" || fail "$what: no main menu"
         if cmp -s "$VARNICK_SKIN_LIBRARY" "$dir/jedata.dll" && [[ ! -L $dir/jedata.dll ]]; then
             pass "$what: jedata.dll is the carried library"
         else
             fail "$what: jedata.dll is not the carried library"
         fi
-        kill "$e2e_program_pid"; wait "$e2e_program_pid" 2>/dev/null || true
+        kill "$x_program_pid"; wait "$x_program_pid" 2>/dev/null || true
     fi
     case $what in
         fifo-*) [[ -p $dir/jedata.dll || -p $dir/皮肤.she ]] && pass "$what: FIFO left alone" || fail "$what: FIFO replaced" ;;

@@ -17,6 +17,17 @@ expect_eq() {
     if [[ $expected == "$actual" ]]; then pass "$description"; else fail "$description: expected [$expected], got [$actual]"; fi
 }
 
+# Checks that a file holds exactly the bytes of an expected file; on a difference shows the end of the file.
+expect_same_bytes() {
+    local description=$1 expected=$2 actual=$3
+    if cmp -s "$expected" "$actual"; then
+        pass "$description"
+    else
+        fail "$description: $actual differs from $expected"
+        od -c "$actual" | tail -5 >&2
+    fi
+}
+
 finish() {
     if ((checks_failed)); then
         echo "$checks_failed check(s) failed" >&2

@@ -6,27 +6,22 @@ source "$(dirname "$0")/lib.sh"
 fixtures="$(cd "$(dirname "$0")/../e2e" && pwd)/fixtures"
 win_start
 
-# Where the main menu's guns button and the gun maker's generate and add buttons are.
-read -r -a guns < <(win_centre main_menu 按钮1)
-read -r -a generate < <(win_centre gun_maker 按钮1)
-read -r -a add < <(win_centre gun_maker 按钮3)
-
 added="写入成功!请进入游戏测试!"
 write_failed="写入失败!配置文件没有被改动,请检查它是否只读或正被其他程序占用!"
 duplicate="配置文件中已有同名武器!请换一个枪械名称再写入!"
 
 open_gun_maker() {
     local menu
-    menu=$(win_wait_window "Varnick V1.4") || return 1
-    win_keys "$menu" space # the focus starts on the guns button
-    win_wait_window "Varnick - 枪械制作"
+    menu=$(x_wait_window "Varnick V1.4") || return 1
+    x_keys "$menu" space # the focus starts on the guns button
+    x_wait_window "Varnick - 枪械制作"
 }
 
 # Presses generate and add in a gun maker of a process; prints the text of the message that follows.
 generate_and_add() {
-    win_click "$1" "${generate[@]}"
-    win_click "$1" "${add[@]}"
-    win_message_text "${2:-$win_program_pid}"
+    x_click "$1" gun_maker 按钮1 # generate
+    x_click "$1" gun_maker 按钮3 # add
+    win_message_text "${2:-$x_program_pid}"
 }
 
 # Checks that a message box's copied text holds the expected message.
@@ -50,12 +45,7 @@ win_launch "$dir"
 gun=$(open_gun_maker) && pass "guns button opens the gun maker" || fail "gun maker did not open"
 expect_message "adding reports success" "$added" "$(generate_and_add "$gun")"
 { cat "$win_tmp/before"; iconv -f UTF-8 -t GBK "$fixtures/gun_initial.txt"; } >"$win_tmp/expected"
-if cmp -s "$win_tmp/expected" "$weapons"; then
-    pass "weapons file grew by exactly the definition, in code page 936"
-else
-    fail "weapons file is not its former bytes plus the definition"
-    od -c "$weapons" | tail -5 >&2
-fi
+expect_same_bytes "weapons file grew by exactly the definition, in code page 936" "$win_tmp/expected" "$weapons"
 
 # The plugin's reader (SnakeYAML, decoding in GBK as a Chinese Windows server does) reads the file as the
 # intended text: the same weapons and values as the former file plus the definition, read from UTF-8.
@@ -82,8 +72,8 @@ expect_eq "the other program holds the weapons file" held "$(head -n 1 "$win_tmp
 expect_message "adding to a file held open reports the failure" "$write_failed" "$(generate_and_add "$gun")"
 if cmp -s "$win_tmp/before" "$weapons"; then pass "held file keeps its former bytes"; else fail "held file changed"; fi
 exec {holder}>&-
-wait_until 30 win_ended "$holder_pid" || fail "the other program did not let go"
-win_click "$gun" "${add[@]}"
+wait_until 30 x_ended "$holder_pid" || fail "the other program did not let go"
+x_click "$gun" gun_maker 按钮3 # add
 expect_message "once let go, the addition goes through" "$added" "$(win_message_text)"
 win_stop
 
@@ -92,19 +82,19 @@ win_stop
 # the same name.
 server_with_weapons "两份"
 win_launch "$dir"
-first=$win_program_pid
-first_menu=$(win_wait_window "Varnick V1.4" "$first") && pass "the first copy starts" || fail "the first copy did not start"
+first=$x_program_pid
+first_menu=$(x_wait_window "Varnick V1.4" "$first") && pass "the first copy starts" || fail "the first copy did not start"
 win_launch "$dir"
-second=$win_program_pid
-second_menu=$(win_wait_window "Varnick V1.4" "$second") && pass "the second copy starts beside it" || fail "the second copy did not start"
-win_click "$first_menu" "${guns[@]}"
-first_gun=$(win_wait_window "Varnick - 枪械制作" "$first")
+second=$x_program_pid
+second_menu=$(x_wait_window "Varnick V1.4" "$second") && pass "the second copy starts beside it" || fail "the second copy did not start"
+x_click "$first_menu" main_menu 按钮1 # guns
+first_gun=$(x_wait_window "Varnick - 枪械制作" "$first")
 expect_message "the first copy adds" "$added" "$(generate_and_add "$first_gun" "$first")"
-win_click "$second_menu" "${guns[@]}"
-second_gun=$(win_wait_window "Varnick - 枪械制作" "$second")
+x_click "$second_menu" main_menu 按钮1 # guns
+second_gun=$(x_wait_window "Varnick - 枪械制作" "$second")
 expect_message "the second copy refuses the same name" "$duplicate" "$(generate_and_add "$second_gun" "$second")"
 { cat "$win_tmp/before"; iconv -f UTF-8 -t GBK "$fixtures/gun_initial.txt"; } >"$win_tmp/expected"
-if cmp -s "$win_tmp/expected" "$weapons"; then pass "the file holds the definition once"; else fail "the file is wrong after two copies"; fi
+expect_same_bytes "the file holds the definition once after two copies" "$win_tmp/expected" "$weapons"
 win_stop "$first" "$second"
 
 finish

@@ -10,7 +10,7 @@ face_colour="#EEF0F4"
 
 dir=$(win_program_dir)
 win_launch "$dir"
-menu=$(win_wait_window "Varnick V1.4") && pass "main menu titled Varnick V1.4" || fail "main menu did not appear"
+menu=$(x_wait_window "Varnick V1.4") && pass "main menu titled Varnick V1.4" || fail "main menu did not appear"
 if cmp -s "$VARNICK_SKIN_LIBRARY" "$dir/jedata.dll"; then pass "jedata.dll is the carried library"; else fail "jedata.dll differs from the built library"; fi
 if cmp -s "$VARNICK_SKIN_FILE" "$dir/皮肤.she"; then pass "皮肤.she is the carried skin"; else fail "皮肤.she differs from the built skin"; fi
 exports=$(x86_64-w64-mingw32-objdump -p "$dir/jedata.dll" 2>/dev/null || true)
@@ -27,9 +27,9 @@ main_colour_is() { [[ $(win_main_colour "$1") == "$2" ]]; }
 wait_until 20 main_colour_is "$menu" "$face_colour" || true
 expect_eq "most of the main menu wears the skin's face colour" "$face_colour" "$(win_main_colour "$menu")"
 
-win_keys "$menu" Escape
-win_wait_exit
-expect_eq "exit status after Esc" 0 "$win_status"
+x_keys "$menu" Escape
+x_wait_exit
+expect_eq "exit status after Esc" 0 "$x_status"
 
 # A directory in place of the skin engine stops start-up with an error box and status 255 (-1).
 dir=$(win_program_dir)
@@ -37,8 +37,8 @@ mkdir "$dir/jedata.dll"
 win_launch "$dir"
 message=$(win_message_text)
 [[ -n $message ]] && pass "error box shown for an unloadable skin engine" || fail "no error box for an unloadable skin engine"
-win_wait_exit
-expect_eq "exit status after the binding failure" 255 "$win_status"
-expect_eq "no main menu after the binding failure" 0 "$(win_count_windows "Varnick V1.4")"
+x_wait_exit
+expect_eq "exit status after the binding failure" 255 "$x_status"
+expect_eq "no main menu after the binding failure" 0 "$(x_count_windows "Varnick V1.4")"
 
 finish
