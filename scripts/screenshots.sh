@@ -23,38 +23,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do
-    [[ -s $work/display ]] && break
-    sleep 0.1
-done
-[[ -s $work/display ]] || { echo "screenshots: Xvfb did not report a display" >&2; exit 1; }
-export DISPLAY=":$(head -n 1 "$work/display")" QT_QPA_PLATFORM=xcb ASAN_OPTIONS=detect_leaks=0
-
-window() {
-    timeout 60 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1
-}
-
-gone() {
-    for _ in $(seq 200); do
-        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-        sleep 0.1
-    done
-    return 1
-}
-
-click() {
-    local x y
-    read -r x y < <("$centre" "$2" "$3")
-    xdotool mousemove --window "$1" --sync "$x" "$y" click 1
-}
-
-keys() {
-    local id=$1
-    shift
-    xdotool windowfocus --sync "$id" key --delay 50 "$@"
-}
+source "$root/tests/lib/checks.sh"
+source "$root/tests/lib/x_driver.sh"
+export VARNICK_CONTROL_CENTRE=$centre QT_QPA_PLATFORM=xcb ASAN_OPTIONS=detect_leaks=0
+x_start "$work"
+pids+=("$x_server_pid")
+x_program_log=$work/program.log
 
 # Saves a window once the program has drawn it: two captures in a row that agree.
 shoot() {
@@ -73,27 +47,28 @@ shoot() {
 mkdir "$work/server"
 cp "$exe" "$work/server/varnick"
 (cd "$work" && exec "$work/server/varnick" >"$work/program.log" 2>&1) &
-pids+=($!)
+x_program_pid=$!
+pids+=("$x_program_pid")
 
-menu=$(window "Varnick V1.4")
+menu=$(x_wait_window "Varnick V1.4")
 shoot "$menu" main_menu.png
 
-keys "$menu" space
-gun=$(window "Varnick - 枪械制作")
-click "$gun" gun_maker 按钮1
-click "$gun" gun_maker 按钮2
-box=$(window Varnick)
+x_keys "$menu" space
+gun=$(x_wait_window "Varnick - 枪械制作")
+x_click "$gun" gun_maker 按钮1
+x_click "$gun" gun_maker 按钮2
+box=$(x_wait_window Varnick)
 shoot "$box" message_success.png
-keys "$box" Return
-gone Varnick
+x_keys "$box" Return
+wait_until 20 x_gone "$box"
 shoot "$gun" gun_maker.png
-click "$gun" gun_maker 按钮3
-box=$(window Varnick)
+x_click "$gun" gun_maker 按钮3
+box=$(x_wait_window Varnick)
 shoot "$box" message_refusal.png
-keys "$box" Return
-gone Varnick
+x_keys "$box" Return
+wait_until 20 x_gone "$box"
 
-keys "$menu" Tab Tab Tab Tab Tab space
-thrower=$(window "Varnick - 投掷型武器制作")
-click "$thrower" throwable_maker 按钮1
+x_keys "$menu" Tab Tab Tab Tab Tab space
+thrower=$(x_wait_window "Varnick - 投掷型武器制作")
+x_click "$thrower" throwable_maker 按钮1
 shoot "$thrower" throwable_maker.png
