@@ -62,24 +62,10 @@ std::string_view trimBlanks(std::string_view text) {
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-// Decodes well-formed UTF-8 (checked before) one code point at a time.
-char32_t nextCodePoint(std::string_view text, std::size_t& at) {
-    const auto lead = static_cast<unsigned char>(text[at++]);
-    if (lead < 0x80) {
-        return lead;
-    }
-    const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
-    char32_t value = lead & (0x3F >> extra);
-    for (int i = 0; i < extra; ++i) {
-        value = (value << 6) | (static_cast<unsigned char>(text[at++]) & 0x3F);
-    }
-    return value;
-}
-
 // Whether a line holds a character that the reader refuses, that breaks the line, or that a converter may drop.
 bool holdsUnreadableCharacter(std::string_view line) {
     for (std::size_t at = 0; at < line.size();) {
-        const char32_t c = nextCodePoint(line, at);
+        const char32_t c = decodeUtf8At(line, at);
         if (isRefusedByYamlReader(c) || isDefaultIgnorable(c) || c == '\r' || c == '\n' || c == 0x85 || c == 0x2028 ||
             c == 0x2029) {
             return true;

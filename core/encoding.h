@@ -23,6 +23,16 @@ std::optional<std::size_t> codePage936Length(std::string_view utf8);
 // Returns whether a byte sequence is well-formed UTF-8 (no overlong forms, surrogates or values above U+10FFFF).
 bool isValidUtf8(std::string_view bytes);
 
+// Returns the character of well-formed UTF-8 text that starts at the given offset and moves the offset past it.
+inline char32_t decodeUtf8At(std::string_view text, std::size_t& at) {
+    const auto lead = static_cast<unsigned char>(text[at++]);
+    if (lead < 0x80) return lead;
+    const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
+    char32_t value = lead & (0x3F >> extra);
+    for (int i = 0; i < extra; ++i) value = (value << 6) | (static_cast<unsigned char>(text[at++]) & 0x3F);
+    return value;
+}
+
 // Checks UTF-8 well-formedness of a byte stream that arrives in pieces; a character may be split between pieces.
 class Utf8Validator {
 public:

@@ -47,10 +47,8 @@ const std::vector<bool>& gb2312Ideographs() {
     static const std::vector<bool> ideographs = [] {
         std::vector<bool> marks(kLastIdeograph - kFirstIdeograph + 1);
         const auto mark = [&marks](std::string_view utf8) {
-            for (std::size_t at = 0; at + 2 < utf8.size(); at += 3) {
-                const char32_t c = ((static_cast<unsigned char>(utf8[at]) & 0x0F) << 12) |
-                                   ((static_cast<unsigned char>(utf8[at + 1]) & 0x3F) << 6) |
-                                   (static_cast<unsigned char>(utf8[at + 2]) & 0x3F);
+            for (std::size_t at = 0; at < utf8.size();) {
+                const char32_t c = decodeUtf8At(utf8, at);
                 if (c >= kFirstIdeograph && c <= kLastIdeograph) {
                     marks[c - kFirstIdeograph] = true;
                 }

@@ -31,12 +31,11 @@ bool attachSkin(const std::filesystem::path& directory) {
     const QByteArray skinBytes = carriedBytes(kCarriedSkinFileResource);
     if (libraryBytes.isEmpty()) return false;
     // A running copy of the program may have the library mapped, so the files are replaced, never rewritten.
-    placeFile(library, view(libraryBytes));
+    // Whatever stands at the library's name is what the loader maps: anything but the carried library (cut short by
+    // a full disk, left from another version in a read-only directory) could crash the program when called.
+    const bool libraryPlaced = placeFile(library, view(libraryBytes));
     const bool skinPlaced = !skinBytes.isEmpty() && placeFile(skinFile, view(skinBytes));
-
-    // Whatever stands at the name is what the loader maps: anything but the carried library (cut short by a full
-    // disk, left from another version in a read-only directory) could crash the program when called.
-    if (!regularFileHolds(library, view(libraryBytes))) return false;
+    if (!libraryPlaced) return false;
     const auto attach = reinterpret_cast<SkinH_AttachExFunction>(
         bindLibraryFunction(directory, kSkinLibraryFileName, kSkinAttachFunction));
     if (attach == nullptr) return false;
